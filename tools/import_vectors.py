@@ -1,0 +1,227 @@
+#!/usr/bin/env python3
+"""Bring the NIST known-answer vector files used by the tests into data/Test.
+
+AES and SHA files come from Debian's python3-cryptography-vectors package, the
+HMAC file from the shared vectors folder (its checksum is verified). Running the
+script again produces the same files; files it no longer produces are removed
+from the three output folders.
+
+    tools/import_vectors.py [--source DIR] [--hmac FILE] [--output DIR]
+"""
+
+import argparse
+import hashlib
+import re
+import subprocess
+import sys
+from pathlib import Path
+
+REPO_ROOT = Path(__file__).resolve().parent.parent
+DEFAULT_SOURCE = Path("/usr/lib/python3/dist-packages/cryptography_vectors")
+# The shared vectors folder sits beside the repository checkout.
+DEFAULT_HMAC = REPO_ROOT.parent / "shared" / "vectors" / "HMAC.rsp"
+if not DEFAULT_HMAC.is_file():
+    DEFAULT_HMAC = Path("/work/shared/vectors/HMAC.rsp")
+DEFAULT_OUTPUT = REPO_ROOT / "data" / "Test"
+
+# Folder and file prefix of each AES mode we ship. CFB1 and CFB8 are left out.
+AES_MODES = [("ECB", "ECB"), ("CBC", "CBC"), ("CFB", "CFB128"), ("OFB", "OFB")]
+AES_KINDS = ["GFSbox", "KeySbox", "VarKey", "VarTxt", "MMT"]
+AES_KEY_SIZES = ["128", "192", "256"]
+AES_RECORDS_PER_MODE = 2138
+
+SHA_FILES = [
+    ("SHA1", "SHA1ShortMsg.rsp"),
+    ("SHA1", "SHA1LongMsg.rsp"),
+] + [("SHA2", f"SHA{bits}{kind}Msg.rsp") for bits in (224, 256, 384, 512) for kind in ("Short", "Long")]
+
+HMAC_RECORDS = 1575
+
+
+class VectorImportError(Exception):
+    """Raised for anything that makes the import untrustworthy."""
+
+
+def find_source(explicit):
+    if explicit is not None:
+        return Path(explicit)
+    if DEFAULT_SOURCE.is_dir():
+        return DEFAULT_SOURCE
+    try:
+        listing = subprocess.run(
+            ["dpkg", "-L", "python3-cryptography-vectors"],
+            check=True, capture_output=True, text=True,
+        ).stdout.splitlines()
+    except (OSError, subprocess.CalledProcessError) as exc:
+        raise VectorImportError(
+            "cannot find the cryptography_vectors folder; install python3-cryptography-vectors "
+            "or pass --source"
+        ) from exc
+    for line in listing:
+        if line.rstrip("/").endswith("/cryptography_vectors"):
+            return Path(line)
+    raise VectorImportError("python3-cryptography-vectors is installed but has no cryptography_vectors folder")
+
+
+def count_lines_starting(data, prefix):
+    return sum(1 for line in data.splitlines() if line.startswith(prefix))
+
+
+def split_aes_file(path):
+    """Return (header, encrypt section, decrypt section) of a NIST AES file.
+
+    The header is the run of '#' lines at the top; each section starts at its
+    bracketed head line and runs up to the next one (or the end of the file).
+    Lines are kept byte for byte, line endings included.
+    """
+    lines = path.read_bytes().splitlines(keepends=True)
+    header = []
+    for line in lines:
+        if not line.startswith(b"#"):
+            break
+        header.append(line)
+    heads = [i for i, line in enumerate(lines) if line.startswith(b"[")]
+    names = [lines[i].strip() for i in heads]
+    if names != [b"[ENCRYPT]", b"[DECRYPT]"]:
+        raise VectorImportError(f"{path}: expected [ENCRYPT] then [DECRYPT], found {names}")
+    if any(line.startswith(b"#") for line in lines[len(header):]):
+        raise VectorImportError(f"{path}: comment line after the header")
+    enc, dec = heads
+    return header, lines[enc:dec], lines[dec:]
+
+
+def write_all(pending):
+    """Write the collected files, leaving identical ones untouched."""
+    for path, data in pending.items():
+        path.parent.mkdir(parents=True, exist_ok=True)
+        if not path.exists() or path.read_bytes() != data:
+            path.write_bytes(data)
+
+
+def import_aes(source, out_dir, written, report):
+    aes_dir = source / "ciphers" / "AES"
+    total = 0
+    for folder, prefix in AES_MODES:
+        family = 0
+        for kind in AES_KINDS:
+            for size in AES_KEY_SIZES:
+                src = aes_dir / folder / f"{prefix}{kind}{size}.rsp"
+                if not src.is_file():
+                    raise VectorImportError(f"missing AES source file {src}")
+                header, encrypt, decrypt = split_aes_file(src)
+                for suffix, section in (("e", encrypt), ("d", decrypt)):
+                    name = f"{prefix}{kind}{size}{suffix}.rsp"
+                    # Consumers take the mode from the first three characters of
+                    # the name and the direction from the last one of the stem.
+                    stem = name[: -len(".rsp")]
+                    if name[:3] != folder or stem[-1] != suffix:
+                        raise VectorImportError(f"output name {name} does not encode its mode")
+                    data = b"".join(header) + b"\n" + b"".join(section)
+                    written[out_dir / name] = data
+                    family += count_lines_starting(data, b"COUNT")
+        if family != AES_RECORDS_PER_MODE:
+            raise VectorImportError(
+                f"AES {prefix}: {family} records, expected {AES_RECORDS_PER_MODE}"
+            )
+        report.append(f"  AES {prefix:<7} {family:5d} records in {len(AES_KINDS) * len(AES_KEY_SIZES) * 2} files")
+        total += family
+    report.append(f"  AES total   {total:5d} records")
+
+
+def byte_aligned_sha_records(data):
+    count = 0
+    for line in data.splitlines():
+        match = re.match(rb"Len\s*=\s*(\d+)\s*$", line)
+        if match and int(match.group(1)) % 8 == 0:
+            count += 1
+    return count
+
+
+def import_sha(source, out_dir, written, report):
+    per_algorithm = {}
+    for folder, name in SHA_FILES:
+        src = source / "hashes" / folder / name
+        if not src.is_file():
+            raise VectorImportError(f"missing SHA source file {src}")
+        data = src.read_bytes()
+        written[out_dir / name] = data
+        algorithm = name.split("Short")[0].split("Long")[0]
+        per_algorithm[algorithm] = per_algorithm.get(algorithm, 0) + byte_aligned_sha_records(data)
+    for algorithm, count in per_algorithm.items():
+        report.append(f"  {algorithm:<7} {count:5d} byte-aligned records (ShortMsg + LongMsg)")
+
+
+def read_checksum(path, expected_name):
+    """Parse a sha256sum line: '<64 hex digits>  <name>' (or ' *<name>')."""
+    text = path.read_text(encoding="ascii").strip()
+    match = re.fullmatch(r"([0-9a-fA-F]{64})(?:\s+\*?(\S+))?", text)
+    if not match:
+        raise VectorImportError(f"{path}: not a sha256sum line: {text!r}")
+    if match.group(2) is not None and Path(match.group(2)).name != expected_name:
+        raise VectorImportError(f"{path}: checksum is for {match.group(2)}, not {expected_name}")
+    return match.group(1).lower()
+
+
+def import_hmac(hmac_file, out_dir, written, report):
+    if not hmac_file.is_file():
+        raise VectorImportError(f"missing HMAC source file {hmac_file}")
+    data = hmac_file.read_bytes()
+    checksum_file = hmac_file.with_name(hmac_file.name + ".sha256")
+    expected = read_checksum(checksum_file, hmac_file.name)
+    actual = hashlib.sha256(data).hexdigest()
+    if actual != expected:
+        raise VectorImportError(f"{hmac_file}: sha256 {actual} does not match {expected}")
+    records = count_lines_starting(data, b"Count")
+    if records != HMAC_RECORDS:
+        raise VectorImportError(f"{hmac_file}: {records} records, expected {HMAC_RECORDS}")
+    written[out_dir / "HMAC.rsp"] = data
+    per_category = []
+    for line in data.splitlines():
+        if line.startswith(b"["):
+            per_category.append([line.strip().decode("ascii", "replace"), 0])
+        elif line.startswith(b"Count") and per_category:
+            per_category[-1][1] += 1
+    report.append(f"  HMAC    {records:5d} records, sha256 verified")
+    report.append("          " + ", ".join(f"{name} {n}" for name, n in per_category))
+
+
+def remove_stale(out_dirs, written, report):
+    for directory in out_dirs:
+        for path in sorted(directory.glob("*")):
+            if path.is_file() and path not in written:
+                path.unlink()
+                report.append(f"  removed stale {path}")
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--source", help="cryptography_vectors folder (default: the Debian package's)")
+    parser.add_argument("--hmac", default=str(DEFAULT_HMAC), help=f"HMAC.rsp to import (default: {DEFAULT_HMAC})")
+    parser.add_argument("--output", default=str(DEFAULT_OUTPUT), help=f"output folder (default: {DEFAULT_OUTPUT})")
+    args = parser.parse_args(argv)
+
+    try:
+        source = find_source(args.source)
+        output = Path(args.output)
+        dirs = {name: output / f"KAT_{name}" for name in ("AES", "SHA", "HMAC")}
+        # Nothing is written until every check has passed.
+        written = {}
+        report = []
+        import_aes(source, dirs["AES"], written, report)
+        import_sha(source, dirs["SHA"], written, report)
+        import_hmac(Path(args.hmac), dirs["HMAC"], written, report)
+        write_all(written)
+        remove_stale(dirs.values(), written, report)
+    except (VectorImportError, OSError) as exc:
+        print(f"import_vectors: error: {exc}", file=sys.stderr)
+        return 1
+
+    print(f"import_vectors: wrote {len(written)} files below {output} (source {source})")
+    for name, directory in dirs.items():
+        print(f"  {directory}: {sum(1 for p in written if p.parent == directory)} files")
+    print("\n".join(report))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
