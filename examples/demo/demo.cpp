@@ -1,0 +1,53 @@
+// kavrit-tests-demo: every suite of the library run against real implementations (OpenSSL) through
+// the GoogleTest bridge. Accepts GoogleTest's flags (--gtest_filter, --gtest_output, sharding via
+// GTEST_TOTAL_SHARDS / GTEST_SHARD_INDEX) and --verbose for GoogleTest's own per-test output.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "kavrit/gtest/register_tests.hpp"
+#include "kavrit/test/block_cipher_props.hpp"
+#include "kavrit/test/hash_props.hpp"
+#include "openssl/openssl_aes.hpp"
+#include "openssl/openssl_digest.hpp"
+#include "summary.hpp"
+
+namespace {
+
+using namespace kavrit::examples;
+using namespace kavrit::test;
+using kavrit::demo::SuiteRun;
+
+std::vector<SuiteRun> buildSuites() {
+  std::vector<SuiteRun> runs;
+  runs.push_back({"makeHashPropTests", "OpenSSL_SHA1", {makeHashPropTests<SHA1>()}});
+  runs.push_back({"makeHashPropTests", "OpenSSL_SHA224", {makeHashPropTests<SHA224>()}});
+  runs.push_back({"makeHashPropTests", "OpenSSL_SHA256", {makeHashPropTests<SHA256>()}});
+  runs.push_back({"makeHashPropTests", "OpenSSL_SHA384", {makeHashPropTests<SHA384>()}});
+  runs.push_back({"makeHashPropTests", "OpenSSL_SHA512", {makeHashPropTests<SHA512>()}});
+  runs.push_back({"makeHashPropTests", "OpenSSL_MD5", {makeHashPropTests<MD5>()}});
+  runs.push_back({"makeBlockCipherPropTests", "OpenSSL_AES128", makeBlockCipherPropTests<AES128>()});
+  runs.push_back({"makeBlockCipherPropTests", "OpenSSL_AES192", makeBlockCipherPropTests<AES192>()});
+  runs.push_back({"makeBlockCipherPropTests", "OpenSSL_AES256", makeBlockCipherPropTests<AES256>()});
+  return runs;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  bool verbose = false;
+  for (int i = 1; i < argc; ++i) verbose = verbose || std::strcmp(argv[i], "--verbose") == 0;
+
+  const std::vector<SuiteRun> runs = buildSuites();
+  for (const SuiteRun& run : runs) kavrit::gtest::registerTests(run.suiteName(), run.trees);
+
+  testing::TestEventListeners& listeners = testing::UnitTest::GetInstance()->listeners();
+  if (!verbose) {
+    delete listeners.Release(listeners.default_result_printer());
+    listeners.Append(new kavrit::demo::FailurePrinter);
+  }
+  listeners.Append(new kavrit::demo::SummaryPrinter(runs));
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,82 @@
+#include "summary.hpp"
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+
+namespace kavrit::demo {
+namespace {
+
+void countLeaves(const test::Test& tree, std::size_t& kats, std::size_t& properties) {
+  switch (tree.kind()) {
+    case test::Test::Kind::Case:
+      ++kats;
+      break;
+    case test::Test::Kind::Property:
+      ++properties;
+      break;
+    case test::Test::Kind::Group:
+      for (const test::Test& child : tree.children()) countLeaves(child, kats, properties);
+      break;
+  }
+}
+
+bool inSuite(const std::string& suiteName, const std::string& prefix) {
+  return suiteName.size() >= prefix.size() && suiteName.compare(0, prefix.size(), prefix) == 0 &&
+         (suiteName.size() == prefix.size() || suiteName[prefix.size()] == '/');
+}
+
+}  // namespace
+
+void FailurePrinter::OnTestPartResult(const testing::TestPartResult& result) {
+  if (!result.failed()) return;
+  const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
+  std::cout << "FAILED  " << (info ? std::string(info->test_suite_name()) + "  " + info->name() : "")
+            << "\n"
+            << result.message() << "\n\n";
+}
+
+void FailurePrinter::OnTestEnd(const testing::TestInfo& /*info*/) {}
+
+SummaryPrinter::SummaryPrinter(const std::vector<SuiteRun>& runs) {
+  for (const SuiteRun& run : runs) {
+    Row row{run.builder, run.implementation, run.suiteName()};
+    for (const test::Test& tree : run.trees) countLeaves(tree, row.kats, row.properties);
+    rows_.push_back(row);
+  }
+}
+
+void SummaryPrinter::OnTestEnd(const testing::TestInfo& info) {
+  for (Row& row : rows_) {
+    if (!inSuite(info.test_suite_name(), row.suite)) continue;
+    const testing::TestResult* result = info.result();
+    (result->Passed() ? row.passed : row.failed) += 1;
+    row.milliseconds += result->elapsed_time();
+    return;
+  }
+}
+
+void SummaryPrinter::OnTestProgramEnd(const testing::UnitTest& unitTest) {
+  std::size_t builderWidth = 7, implementationWidth = 14;
+  for (const Row& row : rows_) {
+    builderWidth = std::max(builderWidth, row.builder.size());
+    implementationWidth = std::max(implementationWidth, row.implementation.size());
+  }
+  const auto w = [](std::size_t n) { return static_cast<int>(n); };
+  std::printf("\n%-*s  %-*s  %6s  %10s  %7s  %6s  %8s\n", w(builderWidth), "builder",
+              w(implementationWidth), "implementation", "KATs", "properties", "passed", "failed",
+              "seconds");
+  std::size_t passed = 0, failed = 0;
+  for (const Row& row : rows_) {
+    std::printf("%-*s  %-*s  %6zu  %10zu  %7zu  %6zu  %8.2f\n", w(builderWidth),
+                row.builder.c_str(), w(implementationWidth), row.implementation.c_str(), row.kats,
+                row.properties, row.passed, row.failed, static_cast<double>(row.milliseconds) / 1000);
+    passed += row.passed;
+    failed += row.failed;
+  }
+  std::printf("\n%zu tests ran: %zu passed, %zu failed (%.2f s).\n", passed + failed, passed,
+              failed, static_cast<double>(unitTest.elapsed_time()) / 1000);
+  std::fflush(stdout);
+}
+
+}  // namespace kavrit::demo

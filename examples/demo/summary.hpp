@@ -1,0 +1,53 @@
+#pragma once
+
+// Output of the demo: failures as they happen (quiet by default), then one summary row per suite.
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "kavrit/test/test_tree.hpp"
+
+namespace kavrit::demo {
+
+/// One builder run against one implementation.
+struct SuiteRun {
+  std::string builder;
+  std::string implementation;
+  std::vector<test::Test> trees;
+
+  /// The GoogleTest suite prefix its tests are registered under.
+  [[nodiscard]] std::string suiteName() const { return builder + "/" + implementation; }
+};
+
+/// Prints each failed test with its failure text, and nothing for passing tests.
+class FailurePrinter : public testing::EmptyTestEventListener {
+ public:
+  void OnTestPartResult(const testing::TestPartResult& result) override;
+  void OnTestEnd(const testing::TestInfo& info) override;
+};
+
+/// Collects results per suite run and prints the table when the program ends.
+class SummaryPrinter : public testing::EmptyTestEventListener {
+ public:
+  explicit SummaryPrinter(const std::vector<SuiteRun>& runs);
+  void OnTestEnd(const testing::TestInfo& info) override;
+  void OnTestProgramEnd(const testing::UnitTest& unitTest) override;
+
+ private:
+  struct Row {
+    std::string builder;
+    std::string implementation;
+    std::string suite;
+    std::size_t kats = 0;
+    std::size_t properties = 0;
+    std::size_t passed = 0;
+    std::size_t failed = 0;
+    long long milliseconds = 0;
+  };
+  std::vector<Row> rows_;
+};
+
+}  // namespace kavrit::demo

@@ -1,0 +1,84 @@
+#pragma once
+
+// SHA-1, SHA-224, SHA-256, SHA-384, SHA-512 and MD5 digest types over OpenSSL's EVP, adapted to
+// kavrit::Hash. `hash` feeds every chunk of a lazy message to one streaming context.
+
+#include <openssl/evp.h>
+
+#include <memory>
+#include <optional>
+#include <stdexcept>
+
+#include "kavrit/hash.hpp"
+
+namespace kavrit::examples {
+
+template <const EVP_MD* (*Algorithm)(), long OutputBits, long BlockBits>
+class OpenSSLDigest {
+ public:
+  static constexpr long outputLength() { return OutputBits; }
+  static constexpr long blockLength() { return BlockBits; }
+
+  static OpenSSLDigest hash(const LazyByteString& message) {
+    Stream stream;
+    for (const ByteString& chunk : message.chunks()) stream.update(chunk);
+    return stream.finish();
+  }
+
+  static OpenSSLDigest hashStrict(const ByteString& message) {
+    Stream stream;
+    stream.update(message);
+    return stream.finish();
+  }
+
+  [[nodiscard]] ByteString serialize() const { return bytes_; }
+
+  /// Reads the first OutputBits / 8 bytes.
+  static std::optional<OpenSSLDigest> parse(const ByteString& bytes) {
+    constexpr std::size_t n = OutputBits / 8;
+    if (bytes.size() < n) return std::nullopt;
+    return OpenSSLDigest(ByteString(bytes.begin(), bytes.begin() + n));
+  }
+
+  friend bool operator==(const OpenSSLDigest&, const OpenSSLDigest&) = default;
+
+ private:
+  explicit OpenSSLDigest(ByteString bytes) : bytes_(std::move(bytes)) {}
+
+  class Stream {
+   public:
+    Stream() : ctx_(EVP_MD_CTX_new(), EVP_MD_CTX_free) {
+      if (!ctx_ || EVP_DigestInit_ex(ctx_.get(), Algorithm(), nullptr) != 1) {
+        throw std::runtime_error("OpenSSL: cannot start a digest");
+      }
+    }
+    void update(const ByteString& bytes) {
+      if (EVP_DigestUpdate(ctx_.get(), bytes.data(), bytes.size()) != 1) {
+        throw std::runtime_error("OpenSSL: digest update failed");
+      }
+    }
+    OpenSSLDigest finish() {
+      ByteString out(EVP_MAX_MD_SIZE);
+      unsigned int length = 0;
+      if (EVP_DigestFinal_ex(ctx_.get(), out.data(), &length) != 1) {
+        throw std::runtime_error("OpenSSL: digest final failed");
+      }
+      out.resize(length);
+      return OpenSSLDigest(std::move(out));
+    }
+
+   private:
+    std::unique_ptr<EVP_MD_CTX, void (*)(EVP_MD_CTX*)> ctx_;
+  };
+
+  ByteString bytes_;
+};
+
+using SHA1 = OpenSSLDigest<EVP_sha1, 160, 512>;
+using SHA224 = OpenSSLDigest<EVP_sha224, 224, 512>;
+using SHA256 = OpenSSLDigest<EVP_sha256, 256, 512>;
+using SHA384 = OpenSSLDigest<EVP_sha384, 384, 1024>;
+using SHA512 = OpenSSLDigest<EVP_sha512, 512, 1024>;
+using MD5 = OpenSSLDigest<EVP_md5, 128, 512>;
+
+}  // namespace kavrit::examples

@@ -1,0 +1,64 @@
+#pragma once
+
+/// @file
+/// The block-cipher half of the interface: the `BlockCipher` concept that a key type satisfies,
+/// initialisation vectors, and the block-cipher modes.
+
+#include <concepts>
+#include <cstddef>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+#include "kavrit/byte_string.hpp"
+
+namespace kavrit {
+
+/// A key type of a block cipher. Lengths are in bits. `encryptBlock` and `decryptBlock` apply the
+/// raw cipher to each block of an input of zero or more whole blocks (ECB).
+template <class K>
+concept BlockCipher = std::copy_constructible<K> && requires(const K& key, const ByteString& bytes) {
+  { K::blockSize() } -> std::convertible_to<long>;
+  { K::keyLength() } -> std::convertible_to<long>;
+  { K::buildKey(bytes) } -> std::same_as<std::optional<K>>;
+  { key.encryptBlock(bytes) } -> std::same_as<ByteString>;
+  { key.decryptBlock(bytes) } -> std::same_as<ByteString>;
+};
+
+/// Block size of K in whole bytes. Throws std::invalid_argument when the block is under one byte,
+/// since no mode can work on such blocks.
+template <BlockCipher K>
+std::size_t blockBytes() {
+  const long bits = static_cast<long>(K::blockSize());
+  if (bits < 8) {
+    throw std::invalid_argument("block size of " + std::to_string(bits) +
+                                " bits is less than one byte; modes and padding need whole bytes");
+  }
+  return static_cast<std::size_t>(bits / 8);
+}
+
+/// An initialisation vector of cipher K: exactly one block of bytes.
+template <BlockCipher K>
+class IV {
+ public:
+  /// Reads the first blockSize()/8 bytes; further bytes are ignored. Too few bytes give nothing.
+  static std::optional<IV> parse(const ByteString& bytes) {
+    const long bits = static_cast<long>(K::blockSize());
+    const std::size_t n = bits > 0 ? static_cast<std::size_t>(bits / 8) : 0;
+    if (bytes.size() < n) return std::nullopt;
+    return IV(ByteString(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n)));
+  }
+
+  [[nodiscard]] const ByteString& bytes() const noexcept { return bytes_; }
+
+  friend bool operator==(const IV&, const IV&) = default;
+
+ private:
+  explicit IV(ByteString bytes) : bytes_(std::move(bytes)) {}
+  ByteString bytes_;
+};
+
+}  // namespace kavrit
+
+#include "kavrit/modes.hpp"

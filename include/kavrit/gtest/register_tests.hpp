@@ -1,0 +1,26 @@
+#pragma once
+
+/// @file
+/// Runs test trees in a GoogleTest binary.
+
+#include <string>
+#include <vector>
+
+#include "kavrit/test/test_tree.hpp"
+
+namespace kavrit::gtest {
+
+/// Registers every leaf of `trees` with GoogleTest; call it before RUN_ALL_TESTS().
+///
+/// A leaf at the top of `trees` goes into the test suite `suiteName`; a leaf inside a group goes
+/// into the suite `suiteName/<top group name>`, and any deeper group names go in front of its test
+/// name, joined with '/'. Leaf names stay as they are (spaces, quotes, dots, repeats). A unit case
+/// fails with the assertion's text or the text of any other exception it throws; a property runs
+/// under RapidCheck with RapidCheck's own settings (RC_PARAMS) and a failure shows its inputs and
+/// the seed that repeats it.
+void registerTests(const std::string& suiteName, const std::vector<test::Test>& trees);
+
+/// The same for one tree.
+void registerTests(const std::string& suiteName, const test::Test& tree);
+
+}  // namespace kavrit::gtest

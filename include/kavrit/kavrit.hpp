@@ -1,0 +1,9 @@
+#pragma once
+
+/// @file
+/// The whole cipher-and-hash interface that implementations are adapted to.
+
+#include "kavrit/block_cipher.hpp"
+#include "kavrit/byte_string.hpp"
+#include "kavrit/hash.hpp"
+#include "kavrit/padding.hpp"

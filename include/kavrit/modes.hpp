@@ -1,0 +1,301 @@
+#pragma once
+
+/// @file
+/// Block-cipher modes over any `BlockCipher`: ECB, and CBC, CFB, OFB and CTR with an IV. Each has a
+/// strict form over `ByteString` and a `Lazy` form over `LazyByteString`. All modes work on whole
+/// blocks; an input that is not a whole number of blocks is rejected with std::invalid_argument.
+///
+/// A key type may bring its own implementation of any mode by defining a member of the same name
+/// and shape, for example `k.cbc(iv, bytes)` or `k.cbcLazy(iv, lazy)` or `k.ecb(bytes)`; the free
+/// function then calls that member instead of the generic implementation here. CFB and OFB use
+/// full-block feedback; CTR increments the whole IV block as one big-endian counter.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+#include "kavrit/byte_string.hpp"
+
+namespace kavrit {
+
+template <BlockCipher K>
+class IV;
+
+namespace detail {
+
+inline void requireWholeBlocks(const char* mode, std::size_t n, std::size_t b) {
+  if (n % b != 0) {
+    throw std::invalid_argument(std::string(mode) + ": input of " + std::to_string(n) +
+                                " bytes is not a whole number of " + std::to_string(b) +
+                                "-byte blocks");
+  }
+}
+
+// A cipher that returns the wrong number of bytes would otherwise make the modes read or write
+// out of bounds; report it as the implementation's fault instead.
+inline void requireLength(const char* operation, const ByteString& got, std::size_t want) {
+  if (got.size() != want) {
+    throw std::logic_error(std::string(operation) + " returned " + std::to_string(got.size()) +
+                           " bytes for an input of " + std::to_string(want) + " bytes");
+  }
+}
+
+template <BlockCipher K>
+ByteString encryptChecked(const K& key, const ByteString& in) {
+  ByteString out = key.encryptBlock(in);
+  requireLength("encryptBlock", out, in.size());
+  return out;
+}
+
+template <BlockCipher K>
+ByteString decryptChecked(const K& key, const ByteString& in) {
+  ByteString out = key.decryptBlock(in);
+  requireLength("decryptBlock", out, in.size());
+  return out;
+}
+
+inline void appendXor(ByteString& out, const std::uint8_t* a, const ByteString& b) {
+  for (std::size_t i = 0; i < b.size(); ++i) out.push_back(static_cast<std::uint8_t>(a[i] ^ b[i]));
+}
+
+// Each step consumes a run of whole blocks and appends the same number of bytes to `out`,
+// carrying its chaining state from one run to the next.
+template <BlockCipher K>
+struct EcbEncryptStep {
+  const K& key;
+  void operator()(const std::uint8_t* p, std::size_t n, ByteString& out) {
+    const ByteString r = encryptChecked(key, ByteString(p, p + n));
+    out.insert(out.end(), r.begin(), r.end());
+  }
+};
+
+template <BlockCipher K>
+struct EcbDecryptStep {
+  const K& key;
+  void operator()(const std::uint8_t* p, std::size_t n, ByteString& out) {
+    const ByteString r = decryptChecked(key, ByteString(p, p + n));
+    out.insert(out.end(), r.begin(), r.end());
+  }
+};
+
+template <BlockCipher K>
+struct CbcEncryptStep {
+  const K& key;
+  ByteString state;
+  void operator()(const std::uint8_t* p, std::size_t n, ByteString& out) {
+    const std::size_t b = state.size();
+    ByteString x(b);
+    for (std::size_t off = 0; off < n; off += b) {
+      for (std::size_t i = 0; i < b; ++i) x[i] = static_cast<std::uint8_t>(p[off + i] ^ state[i]);
+      state = encryptChecked(key, x);
+      out.insert(out.end(), state.begin(), state.end());
+    }
+  }
+};
+
+template <BlockCipher K>
+struct CbcDecryptStep {
+  const K& key;
+  ByteString state;
+  void operator()(const std::uint8_t* p, std::size_t n, ByteString& out) {
+    const std::size_t b = state.size();
+    for (std::size_t off = 0; off < n; off += b) {
+      ByteString c(p + off, p + off + b);
+      appendXor(out, decryptChecked(key, c).data(), state);
+      state = std::move(c);
+    }
+  }
+};
+
+template <BlockCipher K>
+struct CfbEncryptStep {
+  const K& key;
+  ByteString state;
+  void operator()(const std::uint8_t* p, std::size_t n, ByteString& out) {
+    const std::size_t b = state.size();
+    for (std::size_t off = 0; off < n; off += b) {
+      const ByteString stream = encryptChecked(key, state);
+      const std::size_t start = out.size();
+      appendXor(out, p + off, stream);
+      state.assign(out.begin() + static_cast<std::ptrdiff_t>(start), out.end());
+    }
+  }
+};
+
+template <BlockCipher K>
+struct CfbDecryptStep {
+  const K& key;
+  ByteString state;
+  void operator()(const std::uint8_t* p, std::size_t n, ByteString& out) {
+    const std::size_t b = state.size();
+    for (std::size_t off = 0; off < n; off += b) {
+      appendXor(out, p + off, encryptChecked(key, state));
+      state.assign(p + off, p + off + b);
+    }
+  }
+};
+
+template <BlockCipher K>
+struct OfbStep {
+  const K& key;
+  ByteString state;
+  void operator()(const std::uint8_t* p, std::size_t n, ByteString& out) {
+    const std::size_t b = state.size();
+    for (std::size_t off = 0; off < n; off += b) {
+      state = encryptChecked(key, state);
+      appendXor(out, p + off, state);
+    }
+  }
+};
+
+template <BlockCipher K>
+struct CtrStep {
+  const K& key;
+  ByteString state;
+  void operator()(const std::uint8_t* p, std::size_t n, ByteString& out) {
+    const std::size_t b = state.size();
+    for (std::size_t off = 0; off < n; off += b) {
+      appendXor(out, p + off, encryptChecked(key, state));
+      // Big-endian increment of the whole block, wrapping at the top.
+      for (std::size_t i = b; i-- > 0;) {
+        if (++state[i] != 0) break;
+      }
+    }
+  }
+};
+
+template <class Step>
+ByteString runStrict(const char* mode, std::size_t b, const ByteString& in, Step& step) {
+  requireWholeBlocks(mode, in.size(), b);
+  ByteString out;
+  out.reserve(in.size());
+  if (!in.empty()) step(in.data(), in.size(), out);
+  return out;
+}
+
+// Walks the chunks as one stream of blocks; a block that straddles a chunk boundary is gathered
+// first. One output chunk per input chunk in which at least one block completes.
+template <class Step>
+LazyByteString runLazy(const char* mode, std::size_t b, const LazyByteString& in, Step& step) {
+  requireWholeBlocks(mode, in.size(), b);
+  LazyByteString out;
+  ByteString carry;
+  carry.reserve(b);
+  for (const ByteString& chunk : in.chunks()) {
+    ByteString piece;
+    std::size_t i = 0;
+    if (!carry.empty()) {
+      i = std::min(b - carry.size(), chunk.size());
+      carry.insert(carry.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(i));
+      if (carry.size() == b) {
+        step(carry.data(), b, piece);
+        carry.clear();
+      }
+    }
+    const std::size_t whole = (chunk.size() - i) / b * b;
+    if (whole > 0) step(chunk.data() + i, whole, piece);
+    i += whole;
+    carry.insert(carry.end(), chunk.begin() + static_cast<std::ptrdiff_t>(i), chunk.end());
+    out.append(std::move(piece));
+  }
+  return out;
+}
+
+template <BlockCipher K>
+IV<K> ivFrom(const ByteString& state) {
+  return IV<K>::parse(state).value();
+}
+
+}  // namespace detail
+
+/// ECB encryption of whole blocks.
+template <BlockCipher K>
+ByteString ecb(const K& key, const ByteString& in) {
+  if constexpr (requires { { key.ecb(in) } -> std::same_as<ByteString>; }) {
+    return key.ecb(in);
+  } else {
+    detail::EcbEncryptStep<K> step{key};
+    return detail::runStrict("ecb", blockBytes<K>(), in, step);
+  }
+}
+
+/// ECB decryption of whole blocks.
+template <BlockCipher K>
+ByteString unEcb(const K& key, const ByteString& in) {
+  if constexpr (requires { { key.unEcb(in) } -> std::same_as<ByteString>; }) {
+    return key.unEcb(in);
+  } else {
+    detail::EcbDecryptStep<K> step{key};
+    return detail::runStrict("unEcb", blockBytes<K>(), in, step);
+  }
+}
+
+/// ECB encryption of a lazy input; blocks may straddle chunk boundaries.
+template <BlockCipher K>
+LazyByteString ecbLazy(const K& key, const LazyByteString& in) {
+  if constexpr (requires { { key.ecbLazy(in) } -> std::same_as<LazyByteString>; }) {
+    return key.ecbLazy(in);
+  } else {
+    detail::EcbEncryptStep<K> step{key};
+    return detail::runLazy("ecbLazy", blockBytes<K>(), in, step);
+  }
+}
+
+/// ECB decryption of a lazy input.
+template <BlockCipher K>
+LazyByteString unEcbLazy(const K& key, const LazyByteString& in) {
+  if constexpr (requires { { key.unEcbLazy(in) } -> std::same_as<LazyByteString>; }) {
+    return key.unEcbLazy(in);
+  } else {
+    detail::EcbDecryptStep<K> step{key};
+    return detail::runLazy("unEcbLazy", blockBytes<K>(), in, step);
+  }
+}
+
+// The chained modes differ only in their step; each returns (output, next IV).
+#define KAVRIT_CHAINED_MODE(NAME, STEP)                                                           \
+  template <BlockCipher K>                                                                        \
+  std::pair<ByteString, IV<K>> NAME(const K& key, const IV<K>& iv, const ByteString& in) {       \
+    if constexpr (requires {                                                                      \
+                    { key.NAME(iv, in) } -> std::same_as<std::pair<ByteString, IV<K>>>;           \
+                  }) {                                                                            \
+      return key.NAME(iv, in);                                                                    \
+    } else {                                                                                      \
+      detail::STEP<K> step{key, iv.bytes()};                                                      \
+      ByteString out = detail::runStrict(#NAME, blockBytes<K>(), in, step);                       \
+      return {std::move(out), detail::ivFrom<K>(step.state)};                                     \
+    }                                                                                             \
+  }                                                                                               \
+  template <BlockCipher K>                                                                        \
+  std::pair<LazyByteString, IV<K>> NAME##Lazy(const K& key, const IV<K>& iv,                     \
+                                              const LazyByteString& in) {                         \
+    if constexpr (requires {                                                                      \
+                    { key.NAME##Lazy(iv, in) } -> std::same_as<std::pair<LazyByteString, IV<K>>>; \
+                  }) {                                                                            \
+      return key.NAME##Lazy(iv, in);                                                              \
+    } else {                                                                                      \
+      detail::STEP<K> step{key, iv.bytes()};                                                      \
+      LazyByteString out = detail::runLazy(#NAME "Lazy", blockBytes<K>(), in, step);             \
+      return {std::move(out), detail::ivFrom<K>(step.state)};                                     \
+    }                                                                                             \
+  }
+
+/// CBC encryption and decryption (`cbc`, `cbcLazy`, `unCbc`, `unCbcLazy`).
+KAVRIT_CHAINED_MODE(cbc, CbcEncryptStep)
+KAVRIT_CHAINED_MODE(unCbc, CbcDecryptStep)
+/// CFB with full-block feedback.
+KAVRIT_CHAINED_MODE(cfb, CfbEncryptStep)
+KAVRIT_CHAINED_MODE(unCfb, CfbDecryptStep)
+/// OFB; decryption is the same keystream.
+KAVRIT_CHAINED_MODE(ofb, OfbStep)
+KAVRIT_CHAINED_MODE(unOfb, OfbStep)
+/// CTR over the whole IV block as a big-endian counter.
+KAVRIT_CHAINED_MODE(ctr, CtrStep)
+KAVRIT_CHAINED_MODE(unCtr, CtrStep)
+
+#undef KAVRIT_CHAINED_MODE
+
+}  // namespace kavrit

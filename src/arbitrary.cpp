@@ -1,0 +1,78 @@
+#include "kavrit/test/arbitrary.hpp"
+
+#include <algorithm>
+#include <cstring>
+
+#include "kavrit/test/assert.hpp"
+
+namespace kavrit::test {
+namespace {
+
+// Uniform in 0..bound by rejection on the smallest covering power of two, so every value is
+// exactly equally likely.
+std::size_t uniformUpTo(rc::Random& random, std::size_t bound) {
+  std::uint64_t mask = 1;
+  while (mask < bound) mask = (mask << 1) | 1;
+  for (;;) {
+    const std::uint64_t v = random.next() & mask;
+    if (v <= bound) return static_cast<std::size_t>(v);
+  }
+}
+
+ByteString drawByteString(rc::Random& random, int size) {
+  ByteString bytes(uniformUpTo(random, kMaxDrawnBytes));
+  drawBytes(random, size, bytes.data(), bytes.size());
+  return bytes;
+}
+
+}  // namespace
+
+void drawBytes(rc::Random& random, int size, std::uint8_t* out, std::size_t n) {
+  // rc::gen::arbitrary<std::uint8_t>() at size s takes round(s * 8 / 100) random bits per byte;
+  // masking whole 64-bit words byte by byte gives the same distribution, eight bytes per draw.
+  const int bits = std::clamp((std::max(size, 0) * 8 + 50) / 100, 0, 8);
+  const auto mask = static_cast<std::uint8_t>((1u << bits) - 1u);
+  if (mask == 0) {
+    std::fill_n(out, n, std::uint8_t{0});
+    return;
+  }
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    const std::uint64_t word = random.next();
+    for (std::size_t j = 0; j < 8; ++j) {
+      out[i + j] = static_cast<std::uint8_t>((word >> (8 * j)) & mask);
+    }
+  }
+  if (i < n) {
+    const std::uint64_t word = random.next();
+    for (std::size_t j = 0; i + j < n; ++j) {
+      out[i + j] = static_cast<std::uint8_t>((word >> (8 * j)) & mask);
+    }
+  }
+}
+
+rc::Gen<ByteString> arbitraryByteString() {
+  return rc::Gen<ByteString>([](const rc::Random& seed, int size) {
+    rc::Random random = seed;
+    return rc::shrinkable::just(drawByteString(random, size));
+  });
+}
+
+rc::Gen<LazyByteString> arbitraryLazyByteString() {
+  return rc::Gen<LazyByteString>([](const rc::Random& seed, int size) {
+    rc::Random random = seed;
+    const std::size_t count = uniformUpTo(random, kMaxDrawnChunks);
+    std::vector<ByteString> chunks;
+    chunks.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) chunks.push_back(drawByteString(random, size));
+    return rc::shrinkable::just(LazyByteString(std::move(chunks)));
+  });
+}
+
+void showValue(const RandomBytes& bytes, std::ostream& os) { os << quoteBytes(bytes.value); }
+
+void showValue(const RandomLazyBytes& bytes, std::ostream& os) {
+  os << quoteLazyBytes(bytes.value);
+}
+
+}  // namespace kavrit::test

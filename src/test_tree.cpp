@@ -1,0 +1,83 @@
+#include "kavrit/test/test_tree.hpp"
+
+#include <optional>
+#include <sstream>
+#include <stdexcept>
+#include <variant>
+
+namespace kavrit::test {
+
+struct Test::Node {
+  Kind kind;
+  std::string name;
+  std::function<void()> assertion;
+  std::optional<rc::detail::Property> property;
+  std::vector<Test> children;
+};
+
+Test::Kind Test::kind() const noexcept { return node_->kind; }
+const std::string& Test::name() const noexcept { return node_->name; }
+const std::vector<Test>& Test::children() const noexcept { return node_->children; }
+
+void Test::run() const {
+  if (node_->kind != Kind::Case) throw std::logic_error("Test::run: \"" + name() + "\" is not a unit case");
+  node_->assertion();
+}
+
+PropertyResult Test::check(const std::string& id) const {
+  return check(id, rc::detail::configuration().testParams);
+}
+
+PropertyResult Test::check(const std::string& id, const rc::detail::TestParams& params) const {
+  if (node_->kind != Kind::Property) {
+    throw std::logic_error("Test::check: \"" + name() + "\" is not a property");
+  }
+  rc::detail::TestMetadata metadata;
+  metadata.id = id;
+  metadata.description = name();
+  const rc::detail::TestResult result = rc::detail::checkProperty(*node_->property, metadata, params);
+
+  PropertyResult out;
+  out.seed = params.seed;
+  std::ostringstream report;
+  rc::detail::printResultMessage(result, report);
+  if (result.is<rc::detail::SuccessResult>()) {
+    out.outcome = PropertyResult::Outcome::Passed;
+    out.successes = result.get<rc::detail::SuccessResult>().numSuccess;
+  } else {
+    if (result.is<rc::detail::FailureResult>()) {
+      out.outcome = PropertyResult::Outcome::Failed;
+      out.successes = result.get<rc::detail::FailureResult>().numSuccess;
+    } else if (result.is<rc::detail::GaveUpResult>()) {
+      out.outcome = PropertyResult::Outcome::GaveUp;
+      out.successes = result.get<rc::detail::GaveUpResult>().numSuccess;
+    }
+    report << "\nProperty \"" << name() << "\" ran with seed " << params.seed
+           << "; repeat this run with RC_PARAMS=\"seed=" << params.seed << "\"";
+  }
+  out.report = report.str();
+  return out;
+}
+
+Test testCase(std::string name, std::function<void()> assertion) {
+  return Test(std::make_shared<const Test::Node>(
+      Test::Node{Test::Kind::Case, std::move(name), std::move(assertion), std::nullopt, {}}));
+}
+
+Test testGroup(std::string name, std::vector<Test> members) {
+  return Test(std::make_shared<const Test::Node>(
+      Test::Node{Test::Kind::Group, std::move(name), {}, std::nullopt, std::move(members)}));
+}
+
+Test makePropertyTest(std::string name, rc::detail::Property property) {
+  return Test(std::make_shared<const Test::Node>(
+      Test::Node{Test::Kind::Property, std::move(name), {}, std::move(property), {}}));
+}
+
+std::size_t countLeaves(const std::vector<Test>& trees) {
+  std::size_t n = 0;
+  for (const Test& t : trees) n += t.kind() == Test::Kind::Group ? countLeaves(t.children()) : 1;
+  return n;
+}
+
+}  // namespace kavrit::test

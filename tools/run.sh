@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# One entry point for the quick start and CI. Installs the Debian packages the build needs (only
+# those missing), configures, builds and runs.
+#
+#   tools/run.sh demo [demo flags]   every suite against the example implementations, with a summary
+#   tools/run.sh test                the library's own tests (GCC and Clang, warnings as errors)
+#   tools/run.sh bench [flags]       the benchmarks
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+
+packages=(cmake make g++ clang pkg-config python3 libgtest-dev librapidcheck-dev libssl-dev
+          nettle-dev libbenchmark-dev libbotan-2-dev)
+
+install_packages() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+  fi
+}
+
+jobs=$(nproc 2>/dev/null || echo 2)
+
+build() { # build <dir> <c++ compiler> [cmake args...]
+  local dir=$1 cxx=$2
+  shift 2
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER="$cxx" \
+    -DKAVRIT_WERROR=ON "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+}
+
+cmd=${1:-}
+shift || true
+case "$cmd" in
+  demo)
+    install_packages
+    build build g++ >/dev/null
+    exec build/examples/kavrit-tests-demo "$@"
+    ;;
+  test)
+    install_packages
+    build build g++
+    (cd build && ctest --output-on-failure "$@")
+    # Clang must build everything warning-free too.
+    build build-clang clang++
+    ;;
+  bench)
+    install_packages
+    build build g++ >/dev/null
+    exec build/bench/kavrit-tests-bench "$@"
+    ;;
+  *)
+    echo "usage: $0 demo|test|bench [args]" >&2
+    exit 2
+    ;;
+esac
