@@ -20,7 +20,8 @@ const std::string& Test::name() const noexcept { return node_->name; }
 const std::vector<Test>& Test::children() const noexcept { return node_->children; }
 
 void Test::run() const {
-  if (node_->kind != Kind::Case) throw std::logic_error("Test::run: \"" + name() + "\" is not a unit case");
+  if (node_->kind != Kind::Case)
+    throw std::logic_error("Test::run: \"" + name() + "\" is not a unit case");
   node_->assertion();
 }
 
@@ -35,7 +36,8 @@ PropertyResult Test::check(const std::string& id, const rc::detail::TestParams& 
   rc::detail::TestMetadata metadata;
   metadata.id = id;
   metadata.description = name();
-  const rc::detail::TestResult result = rc::detail::checkProperty(*node_->property, metadata, params);
+  const rc::detail::TestResult result =
+      rc::detail::checkProperty(*node_->property, metadata, params);
 
   PropertyResult out;
   out.seed = params.seed;

@@ -27,9 +27,12 @@ std::vector<SuiteRun> buildSuites() {
   runs.push_back({"makeHashPropTests", "OpenSSL_SHA384", {makeHashPropTests<SHA384>()}});
   runs.push_back({"makeHashPropTests", "OpenSSL_SHA512", {makeHashPropTests<SHA512>()}});
   runs.push_back({"makeHashPropTests", "OpenSSL_MD5", {makeHashPropTests<MD5>()}});
-  runs.push_back({"makeBlockCipherPropTests", "OpenSSL_AES128", makeBlockCipherPropTests<AES128>()});
-  runs.push_back({"makeBlockCipherPropTests", "OpenSSL_AES192", makeBlockCipherPropTests<AES192>()});
-  runs.push_back({"makeBlockCipherPropTests", "OpenSSL_AES256", makeBlockCipherPropTests<AES256>()});
+  runs.push_back(
+      {"makeBlockCipherPropTests", "OpenSSL_AES128", makeBlockCipherPropTests<AES128>()});
+  runs.push_back(
+      {"makeBlockCipherPropTests", "OpenSSL_AES192", makeBlockCipherPropTests<AES192>()});
+  runs.push_back(
+      {"makeBlockCipherPropTests", "OpenSSL_AES256", makeBlockCipherPropTests<AES256>()});
   return runs;
 }
 

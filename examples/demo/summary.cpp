@@ -31,8 +31,8 @@ bool inSuite(const std::string& suiteName, const std::string& prefix) {
 void FailurePrinter::OnTestPartResult(const testing::TestPartResult& result) {
   if (!result.failed()) return;
   const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
-  std::cout << "FAILED  " << (info ? std::string(info->test_suite_name()) + "  " + info->name() : "")
-            << "\n"
+  std::cout << "FAILED  "
+            << (info ? std::string(info->test_suite_name()) + "  " + info->name() : "") << "\n"
             << result.message() << "\n\n";
 }
 
@@ -70,7 +70,8 @@ void SummaryPrinter::OnTestProgramEnd(const testing::UnitTest& unitTest) {
   for (const Row& row : rows_) {
     std::printf("%-*s  %-*s  %6zu  %10zu  %7zu  %6zu  %8.2f\n", w(builderWidth),
                 row.builder.c_str(), w(implementationWidth), row.implementation.c_str(), row.kats,
-                row.properties, row.passed, row.failed, static_cast<double>(row.milliseconds) / 1000);
+                row.properties, row.passed, row.failed,
+                static_cast<double>(row.milliseconds) / 1000);
     passed += row.passed;
     failed += row.failed;
   }

@@ -31,7 +31,8 @@ class OpenSSLAES {
  private:
   using Context = std::shared_ptr<EVP_CIPHER_CTX>;
 
-  explicit OpenSSLAES(const ByteString& key) : encrypt_(context(key, 1)), decrypt_(context(key, 0)) {}
+  explicit OpenSSLAES(const ByteString& key)
+      : encrypt_(context(key, 1)), decrypt_(context(key, 0)) {}
 
   static const EVP_CIPHER* cipher() {
     if constexpr (KeyBits == 128) return EVP_aes_128_ecb();
@@ -43,7 +44,8 @@ class OpenSSLAES {
   // the context serves every later call.
   static Context context(const ByteString& key, int encrypt) {
     Context ctx(EVP_CIPHER_CTX_new(), EVP_CIPHER_CTX_free);
-    if (!ctx || EVP_CipherInit_ex(ctx.get(), cipher(), nullptr, key.data(), nullptr, encrypt) != 1 ||
+    if (!ctx ||
+        EVP_CipherInit_ex(ctx.get(), cipher(), nullptr, key.data(), nullptr, encrypt) != 1 ||
         EVP_CIPHER_CTX_set_padding(ctx.get(), 0) != 1) {
       throw std::runtime_error("OpenSSL: cannot set up AES");
     }

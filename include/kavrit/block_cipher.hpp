@@ -18,7 +18,8 @@ namespace kavrit {
 /// A key type of a block cipher. Lengths are in bits. `encryptBlock` and `decryptBlock` apply the
 /// raw cipher to each block of an input of zero or more whole blocks (ECB).
 template <class K>
-concept BlockCipher = std::copy_constructible<K> && requires(const K& key, const ByteString& bytes) {
+concept BlockCipher = std::copy_constructible<K> &&
+    requires(const K& key, const ByteString& bytes) {
   { K::blockSize() } -> std::convertible_to<long>;
   { K::keyLength() } -> std::convertible_to<long>;
   { K::buildKey(bytes) } -> std::same_as<std::optional<K>>;

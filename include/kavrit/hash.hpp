@@ -25,15 +25,15 @@ namespace kavrit {
 /// `parse` reads a digest from the front of its input and ignores any further bytes.
 template <class D>
 concept Hash = std::copy_constructible<D> &&
-               requires(const D& d, const ByteString& bytes, const LazyByteString& lazy) {
-                 { D::outputLength() } -> std::convertible_to<long>;
-                 { D::blockLength() } -> std::convertible_to<long>;
-                 { D::hash(lazy) } -> std::same_as<D>;
-                 { D::hashStrict(bytes) } -> std::same_as<D>;
-                 { d.serialize() } -> std::same_as<ByteString>;
-                 { D::parse(bytes) } -> std::same_as<std::optional<D>>;
-                 { d == d } -> std::convertible_to<bool>;
-               };
+    requires(const D& d, const ByteString& bytes, const LazyByteString& lazy) {
+  { D::outputLength() } -> std::convertible_to<long>;
+  { D::blockLength() } -> std::convertible_to<long>;
+  { D::hash(lazy) } -> std::same_as<D>;
+  { D::hashStrict(bytes) } -> std::same_as<D>;
+  { d.serialize() } -> std::same_as<ByteString>;
+  { D::parse(bytes) } -> std::same_as<std::optional<D>>;
+  { d == d } -> std::convertible_to<bool>;
+};
 
 /// Lower-case hex of a byte string.
 inline std::string toHex(const ByteString& bytes) {
@@ -51,7 +51,7 @@ inline std::string toHex(const ByteString& bytes) {
 /// lower-case hex of its serialised form.
 template <Hash D>
 std::string digestText(const D& digest) {
-  if constexpr (requires(std::ostream& os) { os << digest; }) {
+  if constexpr (requires(std::ostream & os) { os << digest; }) {
     std::ostringstream os;
     os << digest;
     return os.str();
@@ -108,7 +108,9 @@ D hmacOuter(const MacKey<D>& key, const D& inner) {
 /// `D::hmac(const MacKey<D>&, const LazyByteString&)` supplies its own.
 template <Hash D>
 D hmac(const MacKey<D>& key, const LazyByteString& message) {
-  if constexpr (requires { { D::hmac(key, message) } -> std::same_as<D>; }) {
+  if constexpr (requires {
+                  { D::hmac(key, message) } -> std::same_as<D>;
+                }) {
     return D::hmac(key, message);
   } else {
     std::vector<ByteString> chunks;
@@ -123,7 +125,9 @@ D hmac(const MacKey<D>& key, const LazyByteString& message) {
 /// `D::hmacStrict(const MacKey<D>&, const ByteString&)` supplies its own.
 template <Hash D>
 D hmacStrict(const MacKey<D>& key, const ByteString& message) {
-  if constexpr (requires { { D::hmacStrict(key, message) } -> std::same_as<D>; }) {
+  if constexpr (requires {
+                  { D::hmacStrict(key, message) } -> std::same_as<D>;
+                }) {
     return D::hmacStrict(key, message);
   } else {
     ByteString inner = detail::hmacPad(key, 0x36);

@@ -214,7 +214,9 @@ IV<K> ivFrom(const ByteString& state) {
 /// ECB encryption of whole blocks.
 template <BlockCipher K>
 ByteString ecb(const K& key, const ByteString& in) {
-  if constexpr (requires { { key.ecb(in) } -> std::same_as<ByteString>; }) {
+  if constexpr (requires {
+                  { key.ecb(in) } -> std::same_as<ByteString>;
+                }) {
     return key.ecb(in);
   } else {
     detail::EcbEncryptStep<K> step{key};
@@ -225,7 +227,9 @@ ByteString ecb(const K& key, const ByteString& in) {
 /// ECB decryption of whole blocks.
 template <BlockCipher K>
 ByteString unEcb(const K& key, const ByteString& in) {
-  if constexpr (requires { { key.unEcb(in) } -> std::same_as<ByteString>; }) {
+  if constexpr (requires {
+                  { key.unEcb(in) } -> std::same_as<ByteString>;
+                }) {
     return key.unEcb(in);
   } else {
     detail::EcbDecryptStep<K> step{key};
@@ -236,7 +240,9 @@ ByteString unEcb(const K& key, const ByteString& in) {
 /// ECB encryption of a lazy input; blocks may straddle chunk boundaries.
 template <BlockCipher K>
 LazyByteString ecbLazy(const K& key, const LazyByteString& in) {
-  if constexpr (requires { { key.ecbLazy(in) } -> std::same_as<LazyByteString>; }) {
+  if constexpr (requires {
+                  { key.ecbLazy(in) } -> std::same_as<LazyByteString>;
+                }) {
     return key.ecbLazy(in);
   } else {
     detail::EcbEncryptStep<K> step{key};
@@ -247,7 +253,9 @@ LazyByteString ecbLazy(const K& key, const LazyByteString& in) {
 /// ECB decryption of a lazy input.
 template <BlockCipher K>
 LazyByteString unEcbLazy(const K& key, const LazyByteString& in) {
-  if constexpr (requires { { key.unEcbLazy(in) } -> std::same_as<LazyByteString>; }) {
+  if constexpr (requires {
+                  { key.unEcbLazy(in) } -> std::same_as<LazyByteString>;
+                }) {
     return key.unEcbLazy(in);
   } else {
     detail::EcbDecryptStep<K> step{key};
@@ -258,7 +266,7 @@ LazyByteString unEcbLazy(const K& key, const LazyByteString& in) {
 // The chained modes differ only in their step; each returns (output, next IV).
 #define KAVRIT_CHAINED_MODE(NAME, STEP)                                                           \
   template <BlockCipher K>                                                                        \
-  std::pair<ByteString, IV<K>> NAME(const K& key, const IV<K>& iv, const ByteString& in) {       \
+  std::pair<ByteString, IV<K>> NAME(const K& key, const IV<K>& iv, const ByteString& in) {        \
     if constexpr (requires {                                                                      \
                     { key.NAME(iv, in) } -> std::same_as<std::pair<ByteString, IV<K>>>;           \
                   }) {                                                                            \
@@ -270,7 +278,7 @@ LazyByteString unEcbLazy(const K& key, const LazyByteString& in) {
     }                                                                                             \
   }                                                                                               \
   template <BlockCipher K>                                                                        \
-  std::pair<LazyByteString, IV<K>> NAME##Lazy(const K& key, const IV<K>& iv,                     \
+  std::pair<LazyByteString, IV<K>> NAME##Lazy(const K& key, const IV<K>& iv,                      \
                                               const LazyByteString& in) {                         \
     if constexpr (requires {                                                                      \
                     { key.NAME##Lazy(iv, in) } -> std::same_as<std::pair<LazyByteString, IV<K>>>; \
@@ -278,7 +286,7 @@ LazyByteString unEcbLazy(const K& key, const LazyByteString& in) {
       return key.NAME##Lazy(iv, in);                                                              \
     } else {                                                                                      \
       detail::STEP<K> step{key, iv.bytes()};                                                      \
-      LazyByteString out = detail::runLazy(#NAME "Lazy", blockBytes<K>(), in, step);             \
+      LazyByteString out = detail::runLazy(#NAME "Lazy", blockBytes<K>(), in, step);              \
       return {std::move(out), detail::ivFrom<K>(step.state)};                                     \
     }                                                                                             \
   }

@@ -39,7 +39,10 @@ std::string showValue(const T& value) {
     return toHex(value.flatten());
   } else if constexpr (std::same_as<T, std::string>) {
     return quoteText(value);
-  } else if constexpr (requires { value.first; value.second; }) {
+  } else if constexpr (requires {
+                         value.first;
+                         value.second;
+                       }) {
     return "(" + showValue(value.first) + ", " + showValue(value.second) + ")";
   } else if constexpr (Hash<T>) {
     return digestText(value);
@@ -64,7 +67,10 @@ std::optional<std::string> describeDifference(const T& a, const T& b) {
       os << "equal for " << i << " bytes, then lengths differ: " << a.size() << " vs " << b.size();
     }
     return os.str();
-  } else if constexpr (requires { a.first; a.second; }) {
+  } else if constexpr (requires {
+                         a.first;
+                         a.second;
+                       }) {
     if (!(a.first == b.first)) return describeDifference(a.first, b.first);
     auto second = describeDifference(a.second, b.second);
     if (second) return "second value: " + *second;

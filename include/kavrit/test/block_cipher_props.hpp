@@ -88,24 +88,26 @@ Test chainedStrictLazy(const char* name) {
 template <BlockCipher K>
 std::vector<Test> makeBlockCipherPropTests() {
   using namespace detail;
-  Test identity = testGroup(
-      "Block Cipher tests (ident)",
-      {
-          testProperty("ECBEncDecID",
-                       [](const RandomBytes& keySeed, const RandomBytes& plaintext) {
-                         const K key = keyOrDiscard<K>(keySeed);
-                         const ByteString padded = padESPBlockSize(blockBytes<K>(), plaintext.value);
-                         const std::optional<ByteString> back = unpadESP(unEcb(key, ecb(key, padded)));
-                         if (!back) RC_FAIL("the decrypted padding does not unpad");
-                         if (!(*back == plaintext.value)) {
-                           RC_FAIL("decryption does not give back the plaintext");
-                         }
-                       }),
-          chainedIdentity<K, cbc<K>, unCbc<K>>("CBCEncDecID"),
-          chainedIdentity<K, cfb<K>, unCfb<K>>("CFBEncDecID"),
-          chainedIdentity<K, ofb<K>, unOfb<K>>("OFBEncDecID"),
-          chainedIdentity<K, ctr<K>, unCtr<K>>("CTREncDecID"),
-      });
+  Test identity =
+      testGroup("Block Cipher tests (ident)",
+                {
+                    testProperty("ECBEncDecID",
+                                 [](const RandomBytes& keySeed, const RandomBytes& plaintext) {
+                                   const K key = keyOrDiscard<K>(keySeed);
+                                   const ByteString padded =
+                                       padESPBlockSize(blockBytes<K>(), plaintext.value);
+                                   const std::optional<ByteString> back =
+                                       unpadESP(unEcb(key, ecb(key, padded)));
+                                   if (!back) RC_FAIL("the decrypted padding does not unpad");
+                                   if (!(*back == plaintext.value)) {
+                                     RC_FAIL("decryption does not give back the plaintext");
+                                   }
+                                 }),
+                    chainedIdentity<K, cbc<K>, unCbc<K>>("CBCEncDecID"),
+                    chainedIdentity<K, cfb<K>, unCfb<K>>("CFBEncDecID"),
+                    chainedIdentity<K, ofb<K>, unOfb<K>>("OFBEncDecID"),
+                    chainedIdentity<K, ctr<K>, unCtr<K>>("CTREncDecID"),
+                });
   Test strictLazy = testGroup(
       "Block Cipher tests (lazy/string bytestring equality)",
       {

@@ -36,9 +36,10 @@ Test makeHashPropTests() {
                                    std::to_string(outputBytes()) + " bytes");
                          }
                          if (!hasOutputLength(D::hashStrict(m.value.flatten()))) {
-                           RC_FAIL("the digest of hashStrict does not serialise to "
-                                   "outputLength/8 = " +
-                                   std::to_string(outputBytes()) + " bytes");
+                           RC_FAIL(
+                               "the digest of hashStrict does not serialise to "
+                               "outputLength/8 = " +
+                               std::to_string(outputBytes()) + " bytes");
                          }
                        }),
           testProperty("GetPutHash",
@@ -46,7 +47,8 @@ Test makeHashPropTests() {
                          const D h = D::hashStrict(m.value.flatten());
                          const std::optional<D> back = D::parse(h.serialize());
                          if (!back) RC_FAIL("parse rejects the serialised digest");
-                         if (!(*back == h)) RC_FAIL("the serialised digest parses to another digest");
+                         if (!(*back == h))
+                           RC_FAIL("the serialised digest parses to another digest");
                        }),
           testProperty("BlockLengthIsByteAligned",
                        [] { return static_cast<long>(D::blockLength()) % 8 == 0; }),

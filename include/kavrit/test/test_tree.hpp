@@ -74,7 +74,8 @@ Test makePropertyTest(std::string name, rc::detail::Property property);
 /// returns a bool or void and may use RC_PRE to discard a case).
 template <class Testable>
 Test testProperty(std::string name, Testable&& testable) {
-  return makePropertyTest(std::move(name), rc::detail::toProperty(std::forward<Testable>(testable)));
+  return makePropertyTest(std::move(name),
+                          rc::detail::toProperty(std::forward<Testable>(testable)));
 }
 
 /// Number of leaves in a list of trees.

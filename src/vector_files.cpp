@@ -1,0 +1,90 @@
+#include "kavrit/test/vector_files.hpp"
+
+#include <cerrno>
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <system_error>
+
+namespace kavrit::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readWhole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    throw fs::filesystem_error("cannot open vector file", fs::path(path),
+                               std::error_code(errno ? errno : EIO, std::generic_category()));
+  }
+  std::string text;
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  in.seekg(0, std::ios::beg);
+  if (size > 0) text.reserve(static_cast<std::size_t>(size));
+  text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (in.bad()) {
+    throw fs::filesystem_error("cannot read vector file", fs::path(path),
+                               std::make_error_code(std::errc::io_error));
+  }
+  return text;
+}
+
+}  // namespace
+
+std::vector<VectorFile> readVectorFiles(const std::string& directory, std::string_view recordKey,
+                                        const std::function<bool(std::string_view)>& select) {
+  std::vector<VectorFile> files;
+  for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(directory))) {
+    const std::string name = entry.path().filename().string();
+    std::string path = directory;
+    if (path.empty() || path.back() != '/') path += '/';
+    path += name;
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);  // follows symbolic links
+    if (ec || !fs::exists(status) || fs::is_directory(status)) continue;
+    if (select && !select(name)) continue;
+    files.push_back({path, name, parseCategories(recordKey, readWhole(path))});
+  }
+  return files;
+}
+
+LazyByteString chunked(const ByteString& message, std::size_t chunkSize) {
+  std::vector<ByteString> chunks;
+  chunks.reserve(message.size() / chunkSize + 1);
+  for (std::size_t at = 0; at < message.size(); at += chunkSize) {
+    const std::size_t end = std::min(message.size(), at + chunkSize);
+    chunks.emplace_back(message.begin() + static_cast<std::ptrdiff_t>(at),
+                        message.begin() + static_cast<std::ptrdiff_t>(end));
+  }
+  return LazyByteString(std::move(chunks));
+}
+
+long long readInteger(std::string_view field, const std::string& text) {
+  const char* first = text.data();
+  const char* last = text.data() + text.size();
+  if (first != last && *first == '+') ++first;  // from_chars takes '-' but not '+'
+  long long value = 0;
+  const auto [end, ec] = std::from_chars(first, last, value);
+  if (ec == std::errc::result_out_of_range) {
+    throw std::invalid_argument("the " + std::string(field) + " value \"" + text +
+                                "\" is out of range for an integer");
+  }
+  if (ec != std::errc() || end != last || first == last ||
+      (first != text.data() && *first == '-')) {
+    throw std::invalid_argument("the " + std::string(field) + " value \"" + text +
+                                "\" cannot be read as an integer");
+  }
+  return value;
+}
+
+ByteString takeBytes(const ByteString& bytes, long long n) {
+  if (n <= 0) return {};
+  const auto count =
+      static_cast<std::size_t>(n) < bytes.size() ? static_cast<std::size_t>(n) : bytes.size();
+  return ByteString(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(count));
+}
+
+}  // namespace kavrit::test
