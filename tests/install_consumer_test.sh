@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the library into a temporary prefix, builds examples/consumer against it with nothing
+# but find_package, and runs it with no kavrit_tests_* variable set: the installed library must
+# find its installed vector files by itself.
+set -euo pipefail
+source_dir=$1
+cxx=${2:-c++}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+cmake -S "$source_dir" -B "$work/lib" -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_INSTALL_PREFIX="$work/prefix" -DKAVRIT_BUILD_EXAMPLES=OFF -DKAVRIT_BUILD_TESTS=OFF \
+  -DKAVRIT_BUILD_BENCH=OFF >/dev/null
+cmake --build "$work/lib" -j "$(nproc)" >/dev/null
+cmake --install "$work/lib" >/dev/null
+
+cmake -S "$source_dir/examples/consumer" -B "$work/consumer" -DCMAKE_CXX_COMPILER="$cxx" \
+  -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
+cmake --build "$work/consumer" -j "$(nproc)" >/dev/null
+
+# The source tree must play no part: run from elsewhere, with the variables cleared.
+cd "$work"
+out=$(env -u kavrit_tests_datadir -u kavrit_tests_bindir -u kavrit_tests_libdir \
+  -u kavrit_tests_dynlibdir -u kavrit_tests_libexecdir -u kavrit_tests_sysconfdir \
+  "$work/consumer/consumer" --gtest_brief=1 2>&1) || { echo "$out"; exit 1; }
+echo "$out" | tail -n 3
+# 129 SHA-256 vectors and five properties must have run.
+echo "$out" | grep -q "134 tests" || { echo "expected 134 tests to run:"; echo "$out"; exit 1; }
+# The pkg-config file resolves (with GoogleTest's own .pc from Debian).
+PKG_CONFIG_PATH="$work/prefix/lib/pkgconfig" pkg-config --libs kavrit-tests >/dev/null
