@@ -9,6 +9,9 @@
 #include "kavrit/gtest/register_tests.hpp"
 #include "kavrit/test/block_cipher_props.hpp"
 #include "kavrit/test/hash_props.hpp"
+#include "kavrit/test/hmac.hpp"
+#include "kavrit/test/md5.hpp"
+#include "kavrit/test/sha.hpp"
 #include "openssl/openssl_aes.hpp"
 #include "openssl/openssl_digest.hpp"
 #include "summary.hpp"
@@ -27,6 +30,17 @@ std::vector<SuiteRun> buildSuites() {
   runs.push_back({"makeHashPropTests", "OpenSSL_SHA384", {makeHashPropTests<SHA384>()}});
   runs.push_back({"makeHashPropTests", "OpenSSL_SHA512", {makeHashPropTests<SHA512>()}});
   runs.push_back({"makeHashPropTests", "OpenSSL_MD5", {makeHashPropTests<MD5>()}});
+  runs.push_back({"makeMD5Tests", "OpenSSL_MD5", makeMD5Tests<MD5>()});
+  runs.push_back({"makeSHA1Tests", "OpenSSL_SHA1", makeSHA1Tests<SHA1>()});
+  runs.push_back({"makeSHA224Tests", "OpenSSL_SHA224", makeSHA224Tests<SHA224>()});
+  runs.push_back({"makeSHA256Tests", "OpenSSL_SHA256", makeSHA256Tests<SHA256>()});
+  runs.push_back({"makeSHA384Tests", "OpenSSL_SHA384", makeSHA384Tests<SHA384>()});
+  runs.push_back({"makeSHA512Tests", "OpenSSL_SHA512", makeSHA512Tests<SHA512>()});
+  runs.push_back({"makeSHA1HMACTests", "OpenSSL_SHA1", makeSHA1HMACTests<SHA1>()});
+  runs.push_back({"makeSHA224HMACTests", "OpenSSL_SHA224", makeSHA224HMACTests<SHA224>()});
+  runs.push_back({"makeSHA256HMACTests", "OpenSSL_SHA256", makeSHA256HMACTests<SHA256>()});
+  runs.push_back({"makeSHA384HMACTests", "OpenSSL_SHA384", makeSHA384HMACTests<SHA384>()});
+  runs.push_back({"makeSHA512HMACTests", "OpenSSL_SHA512", makeSHA512HMACTests<SHA512>()});
   runs.push_back(
       {"makeBlockCipherPropTests", "OpenSSL_AES128", makeBlockCipherPropTests<AES128>()});
   runs.push_back(

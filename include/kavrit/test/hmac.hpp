@@ -1,0 +1,131 @@
+#pragma once
+
+/// @file
+/// Known-answer suites of HMAC over SHA-1, SHA-224, SHA-256, SHA-384 and SHA-512 from the NIST
+/// vector files in Test/KAT_HMAC of the data directory.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "kavrit/hash.hpp"
+#include "kavrit/test/assert.hpp"
+#include "kavrit/test/test_tree.hpp"
+#include "kavrit/test/vector_files.hpp"
+
+namespace kavrit::test {
+
+namespace hmac_kat {
+
+/// One vector as read from its file; the fields stay text until the test runs.
+struct Vector {
+  /// "NistHMAC<algorithm>-" followed by the Count field as a quoted literal.
+  std::string name;
+  /// The head of a failure report: the name, then "vector file: <path>" on the next line.
+  std::string prefix;
+  std::string key;
+  std::string msg;
+  std::string mac;
+  std::string tlen;
+};
+
+/// The key, message and MAC of a vector, and how many leading bytes of the MAC it gives (Tlen).
+struct Inputs {
+  ByteString key;
+  ByteString message;
+  ByteString mac;
+  long long tagBytes = 0;
+};
+
+/// Chunk size of the lazy message; not a divisor of any block size.
+inline constexpr std::size_t kChunkSize = 37;
+
+/// The "L" head value (the digest length in bytes, as text) of the categories that hold the
+/// algorithm's vectors: "SHA1" gives "20", "SHA224" "28", "SHA256" "32", "SHA384" "48" and
+/// "SHA512" "64". Any other name throws std::logic_error.
+std::string algToLen(std::string_view algorithm);
+
+/// The vectors of `algorithm` from every file of getDataFileName("Test/KAT_HMAC"), in directory
+/// order: the records of each category whose first "L" head value is exactly algToLen(algorithm).
+/// A record without "Msg", "Key", "Mac", "Count" or "Tlen" is skipped. Throws
+/// std::filesystem::filesystem_error when the directory or a file of it cannot be read.
+std::vector<Vector> readVectors(std::string_view algorithm);
+
+/// Converts the fields of a vector. Throws std::invalid_argument, headed by the vector's prefix,
+/// when a field is not hex or Tlen is not an integer.
+Inputs decode(const Vector& vector);
+
+/// One unit case per vector of `algorithm`: the first Tlen bytes of the strict HMAC and of the
+/// HMAC of the message in chunks of kChunkSize bytes both equal the vector's MAC.
+template <Hash D>
+std::vector<Test> getTests(std::string_view algorithm) {
+  std::vector<Test> tests;
+  for (Vector& vector : readVectors(algorithm)) {
+    std::string name = vector.name;
+    tests.push_back(testCase(std::move(name), [vector = std::move(vector)] {
+      const Inputs in = decode(vector);
+      const MacKey<D> key(in.key);
+      const ByteString strict =
+          takeBytes(kavrit::hmacStrict(key, in.message).serialize(), in.tagBytes);
+      const ByteString lazy =
+          takeBytes(kavrit::hmac(key, chunked(in.message, kChunkSize)).serialize(), in.tagBytes);
+      assertEqual(vector.prefix, std::pair(strict, lazy), std::pair(in.mac, in.mac),
+                  ValueLabels{"computed", "vector"});
+    }));
+  }
+  return tests;
+}
+
+}  // namespace hmac_kat
+
+/// The NIST HMAC-SHA-1 vectors, named "NistHMACSHA1-\"<Count>\"".
+template <Hash D>
+std::vector<Test> makeSHA1HMACTests() {
+  return hmac_kat::getTests<D>("SHA1");
+}
+/// The NIST HMAC-SHA-224 vectors, named "NistHMACSHA224-\"<Count>\"".
+template <Hash D>
+std::vector<Test> makeSHA224HMACTests() {
+  return hmac_kat::getTests<D>("SHA224");
+}
+/// The NIST HMAC-SHA-256 vectors, named "NistHMACSHA256-\"<Count>\"".
+template <Hash D>
+std::vector<Test> makeSHA256HMACTests() {
+  return hmac_kat::getTests<D>("SHA256");
+}
+/// The NIST HMAC-SHA-384 vectors, named "NistHMACSHA384-\"<Count>\"".
+template <Hash D>
+std::vector<Test> makeSHA384HMACTests() {
+  return hmac_kat::getTests<D>("SHA384");
+}
+/// The NIST HMAC-SHA-512 vectors, named "NistHMACSHA512-\"<Count>\"".
+template <Hash D>
+std::vector<Test> makeSHA512HMACTests() {
+  return hmac_kat::getTests<D>("SHA512");
+}
+
+// The same, for a caller that has a digest value at hand; the value is never read.
+template <Hash D>
+std::vector<Test> makeSHA1HMACTests(const D& /*digest*/) {
+  return makeSHA1HMACTests<D>();
+}
+template <Hash D>
+std::vector<Test> makeSHA224HMACTests(const D& /*digest*/) {
+  return makeSHA224HMACTests<D>();
+}
+template <Hash D>
+std::vector<Test> makeSHA256HMACTests(const D& /*digest*/) {
+  return makeSHA256HMACTests<D>();
+}
+template <Hash D>
+std::vector<Test> makeSHA384HMACTests(const D& /*digest*/) {
+  return makeSHA384HMACTests<D>();
+}
+template <Hash D>
+std::vector<Test> makeSHA512HMACTests(const D& /*digest*/) {
+  return makeSHA512HMACTests<D>();
+}
+
+}  // namespace kavrit::test

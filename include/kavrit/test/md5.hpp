@@ -1,0 +1,68 @@
+#pragma once
+
+/// @file
+/// The RFC 1321 MD5 test suite (appendix A.5) together with the hash property laws.
+
+#include <cstddef>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "kavrit/hash.hpp"
+#include "kavrit/test/assert.hpp"
+#include "kavrit/test/hash_props.hpp"
+#include "kavrit/test/hex.hpp"
+#include "kavrit/test/test_tree.hpp"
+
+namespace kavrit::test {
+
+namespace md5_kat {
+
+/// One row of the RFC 1321 suite: the message as the chunks it is hashed in, and the digest in
+/// hex.
+struct Row {
+  std::vector<ByteString> chunks;
+  std::string digestHex;
+};
+
+/// The seven rows, in the RFC's order. The two longest messages are split after 32 bytes so that
+/// the lazy path meets a chunk boundary inside a block.
+const std::vector<Row>& rows();
+
+/// The error text for a digest type whose parse rejects the 16 stored bytes of row `index`.
+std::string parseRejectedMessage(std::size_t index);
+
+}  // namespace md5_kat
+
+/// Two trees: makeHashPropTests<D>(), then the group "MD5 KATs" of seven unit cases, all named
+/// "md5KAT". Case i hashes its message as a lazy byte string and compares the digest with
+/// D::parse of the stored digest; its failure text begins with "md5KAT<i>". A parse that gives
+/// nothing makes the case throw std::runtime_error. Building reads no files.
+template <Hash D>
+std::vector<Test> makeMD5Tests() {
+  std::vector<Test> cases;
+  const std::vector<md5_kat::Row>& rows = md5_kat::rows();
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    cases.push_back(testCase("md5KAT", [index = i + 1, row = rows[i]] {
+      const D computed = D::hash(LazyByteString(row.chunks));
+      const std::optional<D> stored = D::parse(hexStringToBS(row.digestHex));
+      if (!stored) throw std::runtime_error(md5_kat::parseRejectedMessage(index));
+      assertEqual("md5KAT" + std::to_string(index), computed, *stored,
+                  ValueLabels{"computed", "vector"});
+    }));
+  }
+  std::vector<Test> trees;
+  trees.push_back(makeHashPropTests<D>());
+  trees.push_back(testGroup("MD5 KATs", std::move(cases)));
+  return trees;
+}
+
+/// The same, for a caller that has a digest value at hand; the value is never read.
+template <Hash D>
+std::vector<Test> makeMD5Tests(const D& /*digest*/) {
+  return makeMD5Tests<D>();
+}
+
+}  // namespace kavrit::test

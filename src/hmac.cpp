@@ -1,0 +1,54 @@
+#include "kavrit/test/hmac.hpp"
+
+#include <stdexcept>
+
+#include "kavrit/test/hex.hpp"
+#include "kavrit/test/parse_nist_kats.hpp"
+#include "kavrit/test/paths.hpp"
+
+namespace kavrit::test::hmac_kat {
+
+std::string algToLen(std::string_view algorithm) {
+  if (algorithm == "SHA1") return "20";
+  if (algorithm == "SHA224") return "28";
+  if (algorithm == "SHA256") return "32";
+  if (algorithm == "SHA384") return "48";
+  if (algorithm == "SHA512") return "64";
+  throw std::logic_error("Test/HMAC:(78,1)-(82,24)|function algToLen: no HMAC vectors for \"" +
+                         std::string(algorithm) + "\"");
+}
+
+std::vector<Vector> readVectors(std::string_view algorithm) {
+  const std::string length = algToLen(algorithm);
+  const std::vector<VectorFile> files = readVectorFiles(getDataFileName("Test/KAT_HMAC"), "Count");
+  std::vector<Vector> vectors;
+  for (const VectorFile& file : files) {
+    for (const KatCategory& category : file.categories) {
+      const std::string* l = lookupField(category.properties, "L");
+      if (l == nullptr || *l != length) continue;
+      for (const KatRecord& record : category.records) {
+        const std::string* msg = lookupField(record, "Msg");
+        const std::string* key = lookupField(record, "Key");
+        const std::string* mac = lookupField(record, "Mac");
+        const std::string* count = lookupField(record, "Count");
+        const std::string* tlen = lookupField(record, "Tlen");
+        if (!msg || !key || !mac || !count || !tlen) continue;
+        std::string name = "NistHMAC" + std::string(algorithm) + "-" + quoteText(*count);
+        std::string prefix = name + "\nvector file: " + file.path;
+        vectors.push_back({std::move(name), std::move(prefix), *key, *msg, *mac, *tlen});
+      }
+    }
+  }
+  return vectors;
+}
+
+Inputs decode(const Vector& vector) {
+  try {
+    return Inputs{hexStringToBS(vector.key), hexStringToBS(vector.msg), hexStringToBS(vector.mac),
+                  readInteger("Tlen", vector.tlen)};
+  } catch (const std::invalid_argument& e) {
+    throw std::invalid_argument(vector.prefix + "\n" + e.what());
+  }
+}
+
+}  // namespace kavrit::test::hmac_kat
