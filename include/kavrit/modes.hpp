@@ -17,12 +17,12 @@
 #include <string>
 #include <utility>
 
+// block_cipher.hpp includes this header at its end, after BlockCipher and IV; including it here
+// as well lets this header be included on its own.
+#include "kavrit/block_cipher.hpp"
 #include "kavrit/byte_string.hpp"
 
 namespace kavrit {
-
-template <BlockCipher K>
-class IV;
 
 namespace detail {
 

@@ -1,0 +1,75 @@
+#pragma once
+
+// Running the leaves of a suite by name with fixed RapidCheck parameters, so that the suites'
+// own tests see the same draws on every run.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <rapidcheck.h>
+
+#include "kavrit/test/test_tree.hpp"
+
+namespace kavrit::test::propcheck {
+
+// Inside a TEST body `Test` names GoogleTest's fixture class.
+using Tree = kavrit::test::Test;
+
+inline constexpr std::uint64_t kSeed = 0x6b61767269740001;
+
+inline rc::detail::TestParams fixedParams(std::uint64_t seed = kSeed) {
+  rc::detail::TestParams params;
+  params.seed = seed;
+  return params;
+}
+
+inline void collectLeaves(const Test& tree, std::vector<Test>& out) {
+  if (tree.kind() != Test::Kind::Group) {
+    out.push_back(tree);
+    return;
+  }
+  for (const Test& child : tree.children()) collectLeaves(child, out);
+}
+
+inline std::vector<Test> leaves(const std::vector<Test>& trees) {
+  std::vector<Test> out;
+  for (const Test& tree : trees) collectLeaves(tree, out);
+  return out;
+}
+
+/// The one leaf called `name`; records a test failure and throws when there is none.
+inline Test leafNamed(const std::vector<Test>& trees, std::string_view name) {
+  for (const Test& leaf : leaves(trees)) {
+    if (leaf.name() == name) return leaf;
+  }
+  ADD_FAILURE() << "no leaf named " << name;
+  throw std::logic_error("no leaf named " + std::string(name));
+}
+
+inline PropertyResult checkLeaf(const Test& leaf, std::uint64_t seed = kSeed) {
+  return leaf.check("kavrit_unit_tests/" + leaf.name(), fixedParams(seed));
+}
+
+inline const char* outcomeName(PropertyResult::Outcome outcome) {
+  switch (outcome) {
+    case PropertyResult::Outcome::Passed:
+      return "Passed";
+    case PropertyResult::Outcome::Failed:
+      return "Failed";
+    case PropertyResult::Outcome::GaveUp:
+      return "GaveUp";
+    case PropertyResult::Outcome::Error:
+      return "Error";
+  }
+  return "?";
+}
+
+/// The first 2000 characters of a report, enough to see why without the full drawn inputs.
+inline std::string head(const std::string& report) { return report.substr(0, 2000); }
+
+}  // namespace kavrit::test::propcheck
