@@ -1,17 +1,21 @@
-// kavrit-tests-demo: every suite of the library run against real implementations (OpenSSL) through
-// the GoogleTest bridge. Accepts GoogleTest's flags (--gtest_filter, --gtest_output, sharding via
-// GTEST_TOTAL_SHARDS / GTEST_SHARD_INDEX) and --verbose for GoogleTest's own per-test output.
+// kavrit-tests-demo: every suite of the library run against real implementations (OpenSSL, and
+// Nettle for Twofish) through the GoogleTest bridge. Accepts GoogleTest's flags (--gtest_filter,
+// --gtest_output, sharding via GTEST_TOTAL_SHARDS / GTEST_SHARD_INDEX) and --verbose for
+// GoogleTest's own per-test output.
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "kavrit/gtest/register_tests.hpp"
+#include "kavrit/test/aes.hpp"
 #include "kavrit/test/block_cipher_props.hpp"
 #include "kavrit/test/hash_props.hpp"
 #include "kavrit/test/hmac.hpp"
 #include "kavrit/test/md5.hpp"
 #include "kavrit/test/sha.hpp"
+#include "kavrit/test/twofish.hpp"
+#include "nettle/nettle_twofish.hpp"
 #include "openssl/openssl_aes.hpp"
 #include "openssl/openssl_digest.hpp"
 #include "summary.hpp"
@@ -47,6 +51,12 @@ std::vector<SuiteRun> buildSuites() {
       {"makeBlockCipherPropTests", "OpenSSL_AES192", makeBlockCipherPropTests<AES192>()});
   runs.push_back(
       {"makeBlockCipherPropTests", "OpenSSL_AES256", makeBlockCipherPropTests<AES256>()});
+  runs.push_back({"makeAESTests", "OpenSSL_AES128", makeAESTests<AES128>()});
+  runs.push_back({"makeAESTests", "OpenSSL_AES192", makeAESTests<AES192>()});
+  runs.push_back({"makeAESTests", "OpenSSL_AES256", makeAESTests<AES256>()});
+  runs.push_back({"makeTwoFishTests", "Nettle_Twofish128", makeTwoFishTests<Twofish128>()});
+  runs.push_back({"makeTwoFishTests", "Nettle_Twofish192", makeTwoFishTests<Twofish192>()});
+  runs.push_back({"makeTwoFishTests", "Nettle_Twofish256", makeTwoFishTests<Twofish256>()});
   return runs;
 }
 

@@ -1,0 +1,142 @@
+#pragma once
+
+/// @file
+/// Known-answer tests of an AES key type against the NIST files in `Test/KAT_AES`, followed by
+/// the block-cipher laws.
+
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "kavrit/block_cipher.hpp"
+#include "kavrit/test/assert.hpp"
+#include "kavrit/test/block_cipher_props.hpp"
+#include "kavrit/test/test_tree.hpp"
+
+namespace kavrit::test {
+
+/// The operation that a vector file checks.
+enum class AESMode {
+  ECBEncrypt,
+  ECBDecrypt,
+  CBCEncrypt,
+  CBCDecrypt,
+  CFBEncrypt,
+  CFBDecrypt,
+  OFBEncrypt,
+  OFBDecrypt,
+};
+
+/// The mode key of a vector file name: its first three characters (the whole name when shorter)
+/// followed by the last character of its stem, the name without its last extension
+/// ("CBCMMT128e.rsp" gives "CBCe", "ECBe.old.txt" gives "ECBd"). Nothing when the stem is empty.
+std::optional<std::string> aesModeKey(std::string_view fileName);
+
+/// The operation a vector file name selects: its mode key is one of ECBe, ECBd, CBCe, CBCd, CFBe,
+/// CFBd, OFBe and OFBd. A CFB key only counts for a name containing "CFB128" (full-block
+/// feedback); nothing for any other name.
+std::optional<AESMode> aesModeOf(std::string_view fileName);
+
+/// Whether the mode reads an IV from each record.
+bool aesModeUsesIV(AESMode mode);
+/// Whether the mode maps PLAINTEXT to CIPHERTEXT (otherwise CIPHERTEXT to PLAINTEXT).
+bool aesModeEncrypts(AESMode mode);
+/// A short name of the operation for failure reports, such as "cbc" or "decryptBlock".
+std::string_view aesModeOperation(AESMode mode);
+
+namespace detail {
+
+/// One record of a vector file, with everything checked that does not depend on the key type.
+struct AESVector {
+  std::string name;
+  std::string path;
+  AESMode mode;
+  ByteString key;
+  /// The decoded IV; empty for ECB.
+  ByteString iv;
+  /// Decoded only when the test runs, so that a bad value fails that test alone.
+  std::string plaintextHex;
+  std::string ciphertextHex;
+};
+
+/// Reads every vector file of `Test/KAT_AES`, in listing order, and keeps the complete records of
+/// the files that select a mode. For an IV mode a record needs an IV that decodes and that
+/// `ivAccepted` takes. Throws std::invalid_argument naming the file and field when an IV or KEY
+/// is not hex.
+std::vector<AESVector> readAESVectors(const std::function<bool(const ByteString&)>& ivAccepted);
+
+/// Decodes a PLAINTEXT or CIPHERTEXT when its test runs; the error names the test and the file.
+ByteString decodeAESField(const AESVector& vector, std::string_view field, const std::string& hex);
+
+/// The first lines of a failed comparison: the test name, what was compared, then the file.
+std::string aesFailurePrefix(const AESVector& vector);
+
+template <BlockCipher K>
+ByteString applyAESMode(const K& key, AESMode mode, const std::optional<IV<K>>& iv,
+                        const ByteString& input) {
+  switch (mode) {
+    case AESMode::ECBEncrypt:
+      return key.encryptBlock(input);
+    case AESMode::ECBDecrypt:
+      return key.decryptBlock(input);
+    case AESMode::CBCEncrypt:
+      return cbc(key, iv.value(), input).first;
+    case AESMode::CBCDecrypt:
+      return unCbc(key, iv.value(), input).first;
+    case AESMode::CFBEncrypt:
+      return cfb(key, iv.value(), input).first;
+    case AESMode::CFBDecrypt:
+      return unCfb(key, iv.value(), input).first;
+    case AESMode::OFBEncrypt:
+      return ofb(key, iv.value(), input).first;
+    case AESMode::OFBDecrypt:
+      return unOfb(key, iv.value(), input).first;
+  }
+  throw std::logic_error("applyAESMode: unknown mode");
+}
+
+}  // namespace detail
+
+/// One unit case per usable record of the files in `Test/KAT_AES` (see readAESVectors), named
+/// "<file name>-<COUNT>", in listing order; then the two groups of makeBlockCipherPropTests.
+/// Records whose KEY `K::buildKey` refuses or whose IV `IV<K>::parse` refuses are left out, so a
+/// key type for one key length gets the vectors of that length. ECB applies the key's own
+/// encryptBlock/decryptBlock once to the whole input; the other modes go through kavrit's mode
+/// functions and compare the output bytes only. Throws when the directory cannot be read or a KEY
+/// or IV is not hex.
+template <BlockCipher K>
+std::vector<Test> makeAESTests() {
+  std::vector<Test> tests;
+  const auto ivAccepted = [](const ByteString& bytes) { return IV<K>::parse(bytes).has_value(); };
+  for (detail::AESVector& vector : detail::readAESVectors(ivAccepted)) {
+    std::optional<K> key = K::buildKey(vector.key);
+    if (!key) continue;
+    std::optional<IV<K>> iv;
+    if (aesModeUsesIV(vector.mode)) iv = IV<K>::parse(vector.iv);
+    std::string name = vector.name;
+    tests.push_back(testCase(
+        std::move(name), [key = std::move(*key), iv = std::move(iv), v = std::move(vector)] {
+          const ByteString plaintext = detail::decodeAESField(v, "PLAINTEXT", v.plaintextHex);
+          const ByteString ciphertext = detail::decodeAESField(v, "CIPHERTEXT", v.ciphertextHex);
+          const bool encrypts = aesModeEncrypts(v.mode);
+          const ByteString computed =
+              detail::applyAESMode(key, v.mode, iv, encrypts ? plaintext : ciphertext);
+          assertEqual(detail::aesFailurePrefix(v), computed, encrypts ? ciphertext : plaintext,
+                      ValueLabels{"computed", "vector"});
+        }));
+  }
+  for (Test& law : makeBlockCipherPropTests<K>()) tests.push_back(std::move(law));
+  return tests;
+}
+
+/// The same, for a caller that has a key value at hand; the value is never read.
+template <BlockCipher K>
+std::vector<Test> makeAESTests(const K& /*key*/) {
+  return makeAESTests<K>();
+}
+
+}  // namespace kavrit::test

@@ -1,0 +1,138 @@
+#pragma once
+
+/// @file
+/// Known-answer tests of a Twofish key type against the files in `Test/KAT_TWOFISH`, followed by
+/// the block-cipher laws.
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "kavrit/block_cipher.hpp"
+#include "kavrit/test/assert.hpp"
+#include "kavrit/test/block_cipher_props.hpp"
+#include "kavrit/test/test_tree.hpp"
+
+namespace kavrit::test {
+
+/// What a Twofish vector file holds, named after its base name.
+enum class TwofishKind {
+  /// ECB_VK: variable key; the plaintext is the category's PT head line.
+  VariableKey,
+  /// ECB_VT: variable text; the key is the category's KEY head line.
+  VariableText,
+  /// ECB_TLB: a chain of single-block encryptions.
+  Table,
+  /// ECB_E_M, ECB_D_M: ECB over several blocks.
+  ECBEncrypt,
+  ECBDecrypt,
+  /// CBC_E_M, CBC_D_M: CBC over several blocks, with an IV.
+  CBCEncrypt,
+  CBCDecrypt,
+};
+
+/// The kind of a vector file from its base name (the name without its last extension, or the
+/// whole name when it has no '.'), matched exactly: "ECB_VK.TXT" is VariableKey, "ecb_vk.txt" and
+/// "ECB_VK.a.b" are nothing.
+std::optional<TwofishKind> twofishKindOf(std::string_view fileName);
+
+namespace detail {
+
+/// One record of a vector file, with everything checked that does not depend on the key type.
+struct TwofishVector {
+  std::string name;
+  std::string path;
+  TwofishKind kind;
+  /// Hex text, decoded when the test runs.
+  std::string keyHex;
+  std::string inputHex;
+  std::string expectedHex;
+  /// Field names of the input and expected value, for reports ("PT", "CT").
+  std::string_view inputField;
+  std::string_view expectedField;
+  /// The decoded IV; empty for ECB kinds.
+  ByteString iv;
+};
+
+/// Reads every vector file of `Test/KAT_TWOFISH`, in listing order, and keeps the records that
+/// have every field their kind needs (a CBC record also needs an IV that `ivAccepted` takes).
+/// A file without any record is ignored whatever its name. Throws std::runtime_error naming the
+/// file when a file with records has no known kind, and std::invalid_argument naming the file and
+/// field when an IV is not hex.
+std::vector<TwofishVector> readTwofishVectors(
+    const std::function<bool(const ByteString&)>& ivAccepted);
+
+/// Decodes a field when its test runs; the error names the test and the file.
+ByteString decodeTwofishField(const TwofishVector& vector, std::string_view field,
+                              const std::string& hex);
+
+/// The error of a test whose key `buildKey` refused.
+std::string rejectedKeyMessage(const TwofishVector& vector, std::size_t keyBytes);
+
+/// The first lines of a failed comparison: the test name, what was compared, then the file.
+std::string twofishFailurePrefix(const TwofishVector& vector);
+
+template <BlockCipher K>
+ByteString applyTwofishKind(const K& key, TwofishKind kind, const std::optional<IV<K>>& iv,
+                            const ByteString& input) {
+  switch (kind) {
+    case TwofishKind::VariableKey:
+    case TwofishKind::VariableText:
+    case TwofishKind::Table:
+    case TwofishKind::ECBEncrypt:
+      return ecb(key, input);
+    case TwofishKind::ECBDecrypt:
+      return unEcb(key, input);
+    case TwofishKind::CBCEncrypt:
+      return cbc(key, iv.value(), input).first;
+    case TwofishKind::CBCDecrypt:
+      return unCbc(key, iv.value(), input).first;
+  }
+  throw std::logic_error("applyTwofishKind: unknown kind");
+}
+
+}  // namespace detail
+
+/// One unit case per complete record of the files in `Test/KAT_TWOFISH`, in listing order, named
+/// "ECB-E-VK<I>", "ECB-E-VT-<I>", "ECB-TLB-E-<I>", "ECB-E-<I>", "ECB-D-<I>", "CBC-E-<I>" or
+/// "CBC-D-<I>" after the file's kind; then the two groups of makeBlockCipherPropTests. The files
+/// hold 128-, 192- and 256-bit keys and none is skipped: a key that `K::buildKey` refuses fails
+/// its test. Throws when the directory cannot be read, a file with records has an unknown name,
+/// or a CBC IV is not hex.
+template <BlockCipher K>
+std::vector<Test> makeTwoFishTests() {
+  std::vector<Test> tests;
+  const auto ivAccepted = [](const ByteString& bytes) { return IV<K>::parse(bytes).has_value(); };
+  for (detail::TwofishVector& vector : detail::readTwofishVectors(ivAccepted)) {
+    std::optional<IV<K>> iv;
+    if (vector.kind == TwofishKind::CBCEncrypt || vector.kind == TwofishKind::CBCDecrypt) {
+      iv = IV<K>::parse(vector.iv);
+    }
+    std::string name = vector.name;
+    tests.push_back(testCase(std::move(name), [iv = std::move(iv), v = std::move(vector)] {
+      const ByteString keyBytes = detail::decodeTwofishField(v, "KEY", v.keyHex);
+      const std::optional<K> key = K::buildKey(keyBytes);
+      if (!key) throw std::runtime_error(detail::rejectedKeyMessage(v, keyBytes.size()));
+      const ByteString input = detail::decodeTwofishField(v, v.inputField, v.inputHex);
+      const ByteString expected = detail::decodeTwofishField(v, v.expectedField, v.expectedHex);
+      assertEqual(detail::twofishFailurePrefix(v),
+                  detail::applyTwofishKind(*key, v.kind, iv, input), expected,
+                  ValueLabels{"computed", "vector"});
+    }));
+  }
+  for (Test& law : makeBlockCipherPropTests<K>()) tests.push_back(std::move(law));
+  return tests;
+}
+
+/// The same, for a caller that has a key value at hand; the value is never read.
+template <BlockCipher K>
+std::vector<Test> makeTwoFishTests(const K& /*key*/) {
+  return makeTwoFishTests<K>();
+}
+
+}  // namespace kavrit::test

@@ -1,0 +1,147 @@
+#include "kavrit/test/aes.hpp"
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "kavrit/test/hex.hpp"
+#include "kavrit/test/parse_nist_kats.hpp"
+#include "kavrit/test/paths.hpp"
+#include "kavrit/test/vector_files.hpp"
+
+namespace kavrit::test {
+namespace {
+
+struct ModeEntry {
+  std::string_view key;
+  AESMode mode;
+};
+
+constexpr ModeEntry kModes[] = {
+    {"ECBe", AESMode::ECBEncrypt}, {"ECBd", AESMode::ECBDecrypt}, {"CBCe", AESMode::CBCEncrypt},
+    {"CBCd", AESMode::CBCDecrypt}, {"CFBe", AESMode::CFBEncrypt}, {"CFBd", AESMode::CFBDecrypt},
+    {"OFBe", AESMode::OFBEncrypt}, {"OFBd", AESMode::OFBDecrypt},
+};
+
+// Decodes a value while the suite is built; a bad one stops the whole build, so say where it is.
+ByteString decodeAtBuild(const std::string& path, std::size_t record, std::string_view field,
+                         const std::string& hex) {
+  try {
+    return hexStringToBS(hex);
+  } catch (const std::invalid_argument& error) {
+    throw std::invalid_argument("makeAESTests: " + path + ": record " + std::to_string(record) +
+                                ": field " + std::string(field) + ": " + error.what());
+  }
+}
+
+}  // namespace
+
+std::optional<std::string> aesModeKey(std::string_view fileName) {
+  const std::size_t dot = fileName.rfind('.');
+  const std::string_view stem = dot == std::string_view::npos ? fileName : fileName.substr(0, dot);
+  if (stem.empty()) return std::nullopt;
+  std::string key(fileName.substr(0, 3));
+  key.push_back(stem.back());
+  return key;
+}
+
+std::optional<AESMode> aesModeOf(std::string_view fileName) {
+  const std::optional<std::string> key = aesModeKey(fileName);
+  if (!key) return std::nullopt;
+  if (key->find("CFB") != std::string::npos && fileName.find("CFB128") == std::string_view::npos) {
+    return std::nullopt;
+  }
+  for (const ModeEntry& entry : kModes) {
+    if (entry.key == *key) return entry.mode;
+  }
+  return std::nullopt;
+}
+
+bool aesModeUsesIV(AESMode mode) {
+  return mode != AESMode::ECBEncrypt && mode != AESMode::ECBDecrypt;
+}
+
+bool aesModeEncrypts(AESMode mode) {
+  switch (mode) {
+    case AESMode::ECBEncrypt:
+    case AESMode::CBCEncrypt:
+    case AESMode::CFBEncrypt:
+    case AESMode::OFBEncrypt:
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::string_view aesModeOperation(AESMode mode) {
+  switch (mode) {
+    case AESMode::ECBEncrypt:
+      return "encryptBlock";
+    case AESMode::ECBDecrypt:
+      return "decryptBlock";
+    case AESMode::CBCEncrypt:
+      return "cbc";
+    case AESMode::CBCDecrypt:
+      return "unCbc";
+    case AESMode::CFBEncrypt:
+      return "cfb";
+    case AESMode::CFBDecrypt:
+      return "unCfb";
+    case AESMode::OFBEncrypt:
+      return "ofb";
+    case AESMode::OFBDecrypt:
+      return "unOfb";
+  }
+  return "?";
+}
+
+namespace detail {
+
+std::vector<AESVector> readAESVectors(const std::function<bool(const ByteString&)>& ivAccepted) {
+  std::vector<AESVector> vectors;
+  for (const VectorFile& file : readVectorFiles(getDataFileName("Test/KAT_AES"), "COUNT")) {
+    const std::optional<AESMode> mode = aesModeOf(file.name);
+    if (!mode) continue;
+    std::size_t index = 0;  // position of the record in the file, for error messages
+    for (const KatCategory& category : file.categories) {
+      for (const KatRecord& record : category.records) {
+        ++index;
+        ByteString iv;
+        if (aesModeUsesIV(*mode)) {
+          const std::string* ivHex = lookupField(record, "IV");
+          if (ivHex == nullptr) continue;
+          iv = decodeAtBuild(file.path, index, "IV", *ivHex);
+          if (!ivAccepted(iv)) continue;
+        }
+        const std::string* count = lookupField(record, "COUNT");
+        const std::string* ciphertext = lookupField(record, "CIPHERTEXT");
+        const std::string* plaintext = lookupField(record, "PLAINTEXT");
+        const std::string* key = lookupField(record, "KEY");
+        if (!count || !ciphertext || !plaintext || !key) continue;
+        vectors.push_back({file.name + "-" + *count, file.path, *mode,
+                           decodeAtBuild(file.path, index, "KEY", *key), std::move(iv), *plaintext,
+                           *ciphertext});
+      }
+    }
+  }
+  return vectors;
+}
+
+ByteString decodeAESField(const AESVector& vector, std::string_view field, const std::string& hex) {
+  try {
+    return hexStringToBS(hex);
+  } catch (const std::invalid_argument& error) {
+    throw std::invalid_argument(vector.name + ": field " + std::string(field) + ": " +
+                                error.what() + "\nvector file: " + vector.path);
+  }
+}
+
+std::string aesFailurePrefix(const AESVector& vector) {
+  const bool encrypts = aesModeEncrypts(vector.mode);
+  return vector.name + ": " + std::string(aesModeOperation(vector.mode)) + " of the " +
+         (encrypts ? "PLAINTEXT" : "CIPHERTEXT") + " differs from the " +
+         (encrypts ? "CIPHERTEXT" : "PLAINTEXT") + "\nvector file: " + vector.path;
+}
+
+}  // namespace detail
+}  // namespace kavrit::test
