@@ -99,12 +99,13 @@ namespace detail {
 
 std::vector<AESVector> readAESVectors(const std::function<bool(const ByteString&)>& ivAccepted) {
   std::vector<AESVector> vectors;
-  for (const VectorFile& file : readVectorFiles(getDataFileName("Test/KAT_AES"), "COUNT")) {
+  // Each parsed file is ours while it is visited: its field values move into the vectors.
+  forEachVectorFile(getDataFileName("Test/KAT_AES"), "COUNT", {}, [&](VectorFile& file) {
     const std::optional<AESMode> mode = aesModeOf(file.name);
-    if (!mode) continue;
+    if (!mode) return;
     std::size_t index = 0;  // position of the record in the file, for error messages
-    for (const KatCategory& category : file.categories) {
-      for (const KatRecord& record : category.records) {
+    for (KatCategory& category : file.categories) {
+      for (KatRecord& record : category.records) {
         ++index;
         ByteString iv;
         if (aesModeUsesIV(*mode)) {
@@ -114,16 +115,16 @@ std::vector<AESVector> readAESVectors(const std::function<bool(const ByteString&
           if (!ivAccepted(iv)) continue;
         }
         const std::string* count = lookupField(record, "COUNT");
-        const std::string* ciphertext = lookupField(record, "CIPHERTEXT");
-        const std::string* plaintext = lookupField(record, "PLAINTEXT");
+        std::string* ciphertext = lookupField(record, "CIPHERTEXT");
+        std::string* plaintext = lookupField(record, "PLAINTEXT");
         const std::string* key = lookupField(record, "KEY");
         if (!count || !ciphertext || !plaintext || !key) continue;
         vectors.push_back({file.name + "-" + *count, file.path, *mode,
-                           decodeAtBuild(file.path, index, "KEY", *key), std::move(iv), *plaintext,
-                           *ciphertext});
+                           decodeAtBuild(file.path, index, "KEY", *key), std::move(iv),
+                           std::move(*plaintext), std::move(*ciphertext)});
       }
     }
-  }
+  });
   return vectors;
 }
 

@@ -20,25 +20,26 @@ std::string algToLen(std::string_view algorithm) {
 
 std::vector<Vector> readVectors(std::string_view algorithm) {
   const std::string length = algToLen(algorithm);
-  const std::vector<VectorFile> files = readVectorFiles(getDataFileName("Test/KAT_HMAC"), "Count");
   std::vector<Vector> vectors;
-  for (const VectorFile& file : files) {
-    for (const KatCategory& category : file.categories) {
+  // Each parsed file is ours while it is visited: its field values move into the vectors.
+  forEachVectorFile(getDataFileName("Test/KAT_HMAC"), "Count", {}, [&](VectorFile& file) {
+    for (KatCategory& category : file.categories) {
       const std::string* l = lookupField(category.properties, "L");
       if (l == nullptr || *l != length) continue;
-      for (const KatRecord& record : category.records) {
-        const std::string* msg = lookupField(record, "Msg");
-        const std::string* key = lookupField(record, "Key");
-        const std::string* mac = lookupField(record, "Mac");
+      for (KatRecord& record : category.records) {
+        std::string* msg = lookupField(record, "Msg");
+        std::string* key = lookupField(record, "Key");
+        std::string* mac = lookupField(record, "Mac");
         const std::string* count = lookupField(record, "Count");
-        const std::string* tlen = lookupField(record, "Tlen");
+        std::string* tlen = lookupField(record, "Tlen");
         if (!msg || !key || !mac || !count || !tlen) continue;
         std::string name = "NistHMAC" + std::string(algorithm) + "-" + quoteText(*count);
         std::string prefix = name + "\nvector file: " + file.path;
-        vectors.push_back({std::move(name), std::move(prefix), *key, *msg, *mac, *tlen});
+        vectors.push_back({std::move(name), std::move(prefix), std::move(*key), std::move(*msg),
+                           std::move(*mac), std::move(*tlen)});
       }
     }
-  }
+  });
   return vectors;
 }
 

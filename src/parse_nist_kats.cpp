@@ -1,6 +1,6 @@
 #include "kavrit/test/parse_nist_kats.hpp"
 
-#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -10,20 +10,16 @@
 namespace kavrit::test {
 namespace {
 
-// Lines are handled as sequences of code points so that removing characters
-// ('\r', brackets, white space) can never glue stray bytes into a new
-// character. Bytes that are not valid UTF-8 are carried as U+DC80..U+DCFF
-// ("escaped bytes"); a strict decoder never yields those code points itself,
-// so encoding them back restores the input byte for byte.
-using Units = std::u32string;
-using UnitsView = std::u32string_view;
-
-constexpr char32_t kEscapeBase = 0xDC00;
+// The parser works on the bytes of the text, but decides white space character by character:
+// UTF-8 sequences are decoded where they stand in the original line, and a byte that is not part
+// of a well-formed sequence is a character of its own that is never white space. Removing
+// characters ('\r', brackets, white space) therefore never glues stray bytes into a new character,
+// and whatever is kept is copied byte for byte.
 
 bool isContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 
-// Length of the well-formed UTF-8 sequence at the front of `bytes`, or 0.
-// Overlong forms, surrogates and values past U+10FFFF are refused.
+// Length of the well-formed UTF-8 sequence at the front of `bytes`, or 0. Overlong forms,
+// surrogates and values past U+10FFFF are refused.
 std::size_t sequenceLength(const unsigned char* bytes, std::size_t avail) {
   const unsigned char lead = bytes[0];
   if (lead < 0x80) return 1;
@@ -51,68 +47,8 @@ std::size_t sequenceLength(const unsigned char* bytes, std::size_t avail) {
   return need;
 }
 
-Units decode(std::string_view text) {
-  Units out;
-  out.reserve(text.size());
-  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    const std::size_t len = sequenceLength(bytes + pos, text.size() - pos);
-    if (len == 0) {
-      out.push_back(kEscapeBase + bytes[pos]);
-      ++pos;
-      continue;
-    }
-    char32_t cp = 0;
-    switch (len) {
-      case 1:
-        cp = bytes[pos];
-        break;
-      case 2:
-        cp = (char32_t{bytes[pos]} & 0x1F) << 6 | (bytes[pos + 1] & 0x3F);
-        break;
-      case 3:
-        cp = (char32_t{bytes[pos]} & 0x0F) << 12 | (char32_t{bytes[pos + 1]} & 0x3F) << 6 |
-             (bytes[pos + 2] & 0x3F);
-        break;
-      default:
-        cp = (char32_t{bytes[pos]} & 0x07) << 18 | (char32_t{bytes[pos + 1]} & 0x3F) << 12 |
-             (char32_t{bytes[pos + 2]} & 0x3F) << 6 | (bytes[pos + 3] & 0x3F);
-        break;
-    }
-    out.push_back(cp);
-    pos += len;
-  }
-  return out;
-}
-
-std::string encode(UnitsView units) {
-  std::string out;
-  out.reserve(units.size());
-  for (const char32_t cp : units) {
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp >= kEscapeBase + 0x80 && cp <= kEscapeBase + 0xFF) {
-      out.push_back(static_cast<char>(static_cast<unsigned char>(cp - kEscapeBase)));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-  }
-  return out;
-}
-
-// The Unicode White_Space property.
-bool isWhiteSpace(char32_t c) {
+// The Unicode White_Space property of a code point.
+bool isWhiteSpaceCodePoint(char32_t c) {
   if (c <= 0x20) return c == 0x20 || (c >= 0x09 && c <= 0x0D);
   if (c < 0x85) return false;
   if (c <= 0xA0) return c == 0x85 || c == 0xA0;
@@ -122,48 +58,136 @@ bool isWhiteSpace(char32_t c) {
   return c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
 }
 
-UnitsView trim(UnitsView s) {
-  std::size_t first = 0;
-  std::size_t last = s.size();
-  while (first < last && isWhiteSpace(s[first])) ++first;
-  while (last > first && isWhiteSpace(s[last - 1])) --last;
-  return s.substr(first, last - first);
-}
+constexpr std::array<bool, 128> kAsciiWhiteSpace = [] {
+  std::array<bool, 128> table{};
+  for (const char c : {' ', '\t', '\n', '\v', '\f', '\r'})
+    table[static_cast<unsigned char>(c)] = true;
+  return table;
+}();
 
-bool isBlank(UnitsView s) { return std::all_of(s.begin(), s.end(), isWhiteSpace); }
+// One character of a line: its bytes and whether it is white space.
+struct Char {
+  std::size_t length;
+  bool whiteSpace;
+};
 
-bool isHeadLine(UnitsView line) { return !line.empty() && line.front() == U'['; }
-
-template <typename Pred>
-Units removeIf(UnitsView s, Pred drop) {
-  Units out;
-  out.reserve(s.size());
-  for (const char32_t c : s) {
-    if (!drop(c)) out.push_back(c);
+Char charAt(const unsigned char* p, std::size_t avail) {
+  if (p[0] < 0x80) return {1, kAsciiWhiteSpace[p[0]]};
+  const std::size_t n = sequenceLength(p, avail);
+  if (n == 0) return {1, false};  // a stray byte
+  char32_t cp = 0;
+  if (n == 2) {
+    cp = (char32_t{p[0]} & 0x1F) << 6 | (p[1] & 0x3F);
+  } else if (n == 3) {
+    cp = (char32_t{p[0]} & 0x0F) << 12 | (char32_t{p[1]} & 0x3F) << 6 | (p[2] & 0x3F);
+  } else {
+    cp = (char32_t{p[0]} & 0x07) << 18 | (char32_t{p[1]} & 0x3F) << 12 |
+         (char32_t{p[2]} & 0x3F) << 6 | (p[3] & 0x3F);
   }
-  return out;
+  return {n, isWhiteSpaceCodePoint(cp)};
 }
 
-std::pair<UnitsView, UnitsView> splitAtEquals(UnitsView s) {
-  const std::size_t eq = s.find(U'=');
-  if (eq == UnitsView::npos) return {s, UnitsView{}};
-  return {s.substr(0, eq), s.substr(eq + 1)};
+// A kept line: its bytes in the input, and whether its carriage returns count as removed (the
+// cleaning of parseCategories) or as characters (lines handed to getCategories).
+struct Line {
+  std::string_view bytes;
+  bool dropCarriageReturns;
+};
+
+// Calls f(bytes, whiteSpace) for each character of the line that cleaning keeps.
+template <class F>
+void forEachChar(const Line& line, F&& f) {
+  const auto* p = reinterpret_cast<const unsigned char*>(line.bytes.data());
+  const std::size_t size = line.bytes.size();
+  for (std::size_t at = 0; at < size;) {
+    const Char c = charAt(p + at, size - at);
+    if (!(line.dropCarriageReturns && p[at] == '\r')) {
+      f(line.bytes.substr(at, c.length), c.whiteSpace);
+    }
+    at += c.length;
+  }
 }
 
-KatField parseHeadLine(UnitsView line) {
-  const Units bare = removeIf(line, [](char32_t c) { return c == U'[' || c == U']'; });
-  const auto [name, value] = splitAtEquals(bare);
-  return KatField{encode(trim(name)), encode(trim(value))};
+char firstChar(const Line& line) {
+  for (const char c : line.bytes) {
+    if (!(line.dropCarriageReturns && c == '\r')) return c;
+  }
+  return '\0';
 }
 
-KatField parseBodyLine(UnitsView line) {
-  const Units squeezed = removeIf(line, isWhiteSpace);
-  const auto [name, value] = splitAtEquals(squeezed);
-  return KatField{encode(name), encode(value)};
+bool isHeadLine(const Line& line) { return firstChar(line) == '['; }
+
+// Body line: every white-space character removed, then split at the first '='. The '=' byte
+// never occurs inside a multi-byte character, so the split can go by bytes. Runs of plain ASCII
+// are copied whole; only other bytes go through the UTF-8 decoder.
+KatField parseBodyLine(const Line& line) {
+  KatField field;
+  std::string* target = &field.name;
+  const auto* p = reinterpret_cast<const unsigned char*>(line.bytes.data());
+  const std::size_t size = line.bytes.size();
+  std::size_t at = 0;
+  while (at < size) {
+    const std::size_t run = at;
+    while (at < size && p[at] < 0x80 && !kAsciiWhiteSpace[p[at]] &&
+           !(p[at] == '=' && target == &field.name)) {
+      ++at;
+    }
+    target->append(line.bytes.data() + run, at - run);
+    if (at == size) break;
+    if (p[at] == '=' && target == &field.name) {
+      target = &field.value;
+      ++at;
+      continue;
+    }
+    const Char c = charAt(p + at, size - at);
+    if (!c.whiteSpace) target->append(line.bytes.data() + at, c.length);
+    at += c.length;
+  }
+  return field;
+}
+
+// Head line: every '[' and ']' removed, split at the first '=', white space trimmed from both
+// ends of each part.
+KatField parseHeadLine(const Line& line) {
+  struct Kept {
+    std::string_view bytes;
+    bool whiteSpace;
+  };
+  std::vector<Kept> name;
+  std::vector<Kept> value;
+  std::vector<Kept>* target = &name;
+  forEachChar(line, [&](std::string_view bytes, bool whiteSpace) {
+    if (bytes.size() == 1 && (bytes[0] == '[' || bytes[0] == ']')) return;
+    if (target == &name && bytes.size() == 1 && bytes[0] == '=') {
+      target = &value;
+      return;
+    }
+    target->push_back({bytes, whiteSpace});
+  });
+  const auto trimmed = [](const std::vector<Kept>& chars) {
+    std::size_t first = 0;
+    std::size_t last = chars.size();
+    while (first < last && chars[first].whiteSpace) ++first;
+    while (last > first && chars[last - 1].whiteSpace) --last;
+    std::string out;
+    for (std::size_t i = first; i < last; ++i) out.append(chars[i].bytes);
+    return out;
+  };
+  return KatField{trimmed(name), trimmed(value)};
+}
+
+bool isBlank(std::string_view line) {
+  const auto* p = reinterpret_cast<const unsigned char*>(line.data());
+  for (std::size_t at = 0; at < line.size();) {
+    const Char c = charAt(p + at, line.size() - at);
+    if (!c.whiteSpace) return false;
+    at += c.length;
+  }
+  return true;
 }
 
 std::vector<KatCategory> groupCategories(std::string_view recordKey,
-                                         const std::vector<Units>& lines) {
+                                         const std::vector<Line>& lines) {
   std::vector<KatCategory> categories;
   std::size_t i = 0;
   while (i < lines.size()) {
@@ -188,28 +212,26 @@ std::vector<KatCategory> groupCategories(std::string_view recordKey,
 }  // namespace
 
 std::vector<KatCategory> parseCategories(std::string_view recordKey, std::string_view text) {
-  const Units units = decode(text);
-  const UnitsView all(units);
-  std::vector<Units> lines;
+  std::vector<Line> lines;
   std::size_t start = 0;
-  while (start < all.size()) {
-    std::size_t end = all.find(U'\n', start);
-    if (end == UnitsView::npos) end = all.size();
-    const UnitsView line = all.substr(start, end - start);
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view line = text.substr(start, end - start);
     start = end + 1;
-    if (!line.empty() && line.front() == U'#') continue;
+    if (!line.empty() && line.front() == '#') continue;
     if (isBlank(line)) continue;
-    lines.push_back(removeIf(line, [](char32_t c) { return c == U'\r'; }));
+    lines.push_back({line, true});
   }
   return groupCategories(recordKey, lines);
 }
 
 std::vector<KatCategory> getCategories(std::string_view recordKey,
                                        const std::vector<std::string>& lines) {
-  std::vector<Units> decoded;
-  decoded.reserve(lines.size());
-  for (const std::string& line : lines) decoded.push_back(decode(line));
-  return groupCategories(recordKey, decoded);
+  std::vector<Line> views;
+  views.reserve(lines.size());
+  for (const std::string& line : lines) views.push_back({line, false});
+  return groupCategories(recordKey, views);
 }
 
 const std::string* lookupField(const std::vector<KatField>& fields, std::string_view name) {
@@ -217,6 +239,10 @@ const std::string* lookupField(const std::vector<KatField>& fields, std::string_
     if (field.name == name) return &field.value;
   }
   return nullptr;
+}
+
+std::string* lookupField(std::vector<KatField>& fields, std::string_view name) {
+  return const_cast<std::string*>(lookupField(std::as_const(fields), name));
 }
 
 }  // namespace kavrit::test

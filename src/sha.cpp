@@ -29,24 +29,26 @@ bool isFileOf(std::string_view algorithm, std::string_view fileName) {
 }
 
 std::vector<Vector> readVectors(std::string_view algorithm) {
-  const std::vector<VectorFile> files =
-      readVectorFiles(getDataFileName("Test/KAT_SHA"), "Len",
-                      [algorithm](std::string_view name) { return isFileOf(algorithm, name); });
   std::vector<Vector> vectors;
-  for (const VectorFile& file : files) {
-    for (const KatCategory& category : file.categories) {
-      for (const KatRecord& record : category.records) {
-        const std::string* msg = lookupField(record, "Msg");
-        const std::string* md = lookupField(record, "MD");
-        const std::string* len = lookupField(record, "Len");
-        if (msg == nullptr || md == nullptr || len == nullptr || isBitOriented(*len)) continue;
-        std::string name =
-            "Nist" + std::string(algorithm) + "-" + std::to_string(vectors.size() + 1);
-        std::string prefix = name + "\nvector file: " + file.path;
-        vectors.push_back({std::move(name), std::move(prefix), *len, *msg, *md});
-      }
-    }
-  }
+  // Each parsed file is ours while it is visited: its field values move into the vectors.
+  forEachVectorFile(
+      getDataFileName("Test/KAT_SHA"), "Len",
+      [algorithm](std::string_view name) { return isFileOf(algorithm, name); },
+      [&](VectorFile& file) {
+        for (KatCategory& category : file.categories) {
+          for (KatRecord& record : category.records) {
+            std::string* msg = lookupField(record, "Msg");
+            std::string* md = lookupField(record, "MD");
+            std::string* len = lookupField(record, "Len");
+            if (msg == nullptr || md == nullptr || len == nullptr || isBitOriented(*len)) continue;
+            std::string name =
+                "Nist" + std::string(algorithm) + "-" + std::to_string(vectors.size() + 1);
+            std::string prefix = name + "\nvector file: " + file.path;
+            vectors.push_back({std::move(name), std::move(prefix), std::move(*len), std::move(*msg),
+                               std::move(*md)});
+          }
+        }
+      });
   return vectors;
 }
 

@@ -71,8 +71,8 @@ namespace detail {
 std::vector<TwofishVector> readTwofishVectors(
     const std::function<bool(const ByteString&)>& ivAccepted) {
   std::vector<TwofishVector> vectors;
-  for (const VectorFile& file : readVectorFiles(getDataFileName("Test/KAT_TWOFISH"), "I")) {
-    if (!hasRecords(file)) continue;
+  forEachVectorFile(getDataFileName("Test/KAT_TWOFISH"), "I", {}, [&](const VectorFile& file) {
+    if (!hasRecords(file)) return;
     const KindInfo* info = kindInfo(file.name);
     if (info == nullptr) {
       throw std::runtime_error(
@@ -109,7 +109,7 @@ std::vector<TwofishVector> readTwofishVectors(
                            std::move(iv)});
       }
     }
-  }
+  });
   return vectors;
 }
 

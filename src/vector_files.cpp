@@ -19,24 +19,30 @@ std::string readWhole(const std::string& path) {
     throw fs::filesystem_error("cannot open vector file", fs::path(path),
                                std::error_code(errno ? errno : EIO, std::generic_category()));
   }
+  // One read of the whole file; the size is only a hint, so read on until the end.
   std::string text;
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  in.seekg(0, std::ios::beg);
-  if (size > 0) text.reserve(static_cast<std::size_t>(size));
-  text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::error_code ec;
+  const std::uintmax_t hint = fs::file_size(path, ec);
+  std::size_t length = 0;
+  text.resize(ec ? 1 << 16 : static_cast<std::size_t>(hint) + 1);
+  while (in.read(text.data() + length, static_cast<std::streamsize>(text.size() - length))) {
+    length = text.size();
+    text.resize(text.size() * 2);
+  }
+  length += static_cast<std::size_t>(in.gcount());
   if (in.bad()) {
     throw fs::filesystem_error("cannot read vector file", fs::path(path),
                                std::make_error_code(std::errc::io_error));
   }
+  text.resize(length);
   return text;
 }
 
 }  // namespace
 
-std::vector<VectorFile> readVectorFiles(const std::string& directory, std::string_view recordKey,
-                                        const std::function<bool(std::string_view)>& select) {
-  std::vector<VectorFile> files;
+void forEachVectorFile(const std::string& directory, std::string_view recordKey,
+                       const std::function<bool(std::string_view)>& select,
+                       const std::function<void(VectorFile&)>& visit) {
   for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(directory))) {
     const std::string name = entry.path().filename().string();
     std::string path = directory;
@@ -46,8 +52,16 @@ std::vector<VectorFile> readVectorFiles(const std::string& directory, std::strin
     const fs::file_status status = fs::status(path, ec);  // follows symbolic links
     if (ec || !fs::exists(status) || fs::is_directory(status)) continue;
     if (select && !select(name)) continue;
-    files.push_back({path, name, parseCategories(recordKey, readWhole(path))});
+    VectorFile file{path, name, parseCategories(recordKey, readWhole(path))};
+    visit(file);
   }
+}
+
+std::vector<VectorFile> readVectorFiles(const std::string& directory, std::string_view recordKey,
+                                        const std::function<bool(std::string_view)>& select) {
+  std::vector<VectorFile> files;
+  forEachVectorFile(directory, recordKey, select,
+                    [&files](VectorFile& file) { files.push_back(std::move(file)); });
   return files;
 }
 

@@ -39,8 +39,9 @@ std::size_t blockBytes() {
   return static_cast<std::size_t>(bits / 8);
 }
 
-/// An initialisation vector of cipher K: exactly one block of bytes.
-template <BlockCipher K>
+/// An initialisation vector of cipher K: exactly one block of bytes. K is not constrained here, so
+/// that a key type can name IV<K> in its own members (its own modes) while it is still incomplete.
+template <class K>
 class IV {
  public:
   /// Reads the first blockSize()/8 bytes; further bytes are ignored. Too few bytes give nothing.

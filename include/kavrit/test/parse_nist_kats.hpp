@@ -53,4 +53,7 @@ std::vector<KatCategory> getCategories(std::string_view recordKey,
 // Value of the first field whose name is exactly `name`, or nullptr.
 const std::string* lookupField(const std::vector<KatField>& fields, std::string_view name);
 
+/// The same on fields the caller owns, so that it can move the value out.
+std::string* lookupField(std::vector<KatField>& fields, std::string_view name);
+
 }  // namespace kavrit::test

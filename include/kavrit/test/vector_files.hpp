@@ -33,6 +33,12 @@ struct VectorFile {
 std::vector<VectorFile> readVectorFiles(const std::string& directory, std::string_view recordKey,
                                         const std::function<bool(std::string_view)>& select = {});
 
+/// The same one file at a time: each kept file is read, parsed and handed to `visit` before the
+/// next one is opened, so that only one parsed file is held at a time.
+void forEachVectorFile(const std::string& directory, std::string_view recordKey,
+                       const std::function<bool(std::string_view)>& select,
+                       const std::function<void(VectorFile&)>& visit);
+
 /// `message` as consecutive chunks of `chunkSize` bytes, the last one shorter; no chunk at all for
 /// the empty message.
 LazyByteString chunked(const ByteString& message, std::size_t chunkSize);
