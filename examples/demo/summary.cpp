@@ -28,15 +28,14 @@ bool inSuite(const std::string& suiteName, const std::string& prefix) {
 
 }  // namespace
 
-void FailurePrinter::OnTestPartResult(const testing::TestPartResult& result) {
-  if (!result.failed()) return;
-  const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
-  std::cout << "FAILED  "
-            << (info ? std::string(info->test_suite_name()) + "  " + info->name() : "") << "\n"
-            << result.message() << "\n\n";
+void FailurePrinter::OnTestStart(const testing::TestInfo& info) {
+  current_ = std::string(info.test_suite_name()) + "  " + info.name();
 }
 
-void FailurePrinter::OnTestEnd(const testing::TestInfo& /*info*/) {}
+void FailurePrinter::OnTestPartResult(const testing::TestPartResult& result) {
+  if (!result.failed()) return;
+  std::cout << "FAILED  " << current_ << "\n" << result.message() << "\n\n";
+}
 
 SummaryPrinter::SummaryPrinter(const std::vector<SuiteRun>& runs) {
   for (const SuiteRun& run : runs) {
@@ -46,12 +45,17 @@ SummaryPrinter::SummaryPrinter(const std::vector<SuiteRun>& runs) {
   }
 }
 
+void SummaryPrinter::OnTestStart(const testing::TestInfo& /*info*/) {
+  started_ = std::chrono::steady_clock::now();
+}
+
 void SummaryPrinter::OnTestEnd(const testing::TestInfo& info) {
+  const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started_;
   for (Row& row : rows_) {
     if (!inSuite(info.test_suite_name(), row.suite)) continue;
     const testing::TestResult* result = info.result();
     (result->Passed() ? row.passed : row.failed) += 1;
-    row.milliseconds += result->elapsed_time();
+    row.seconds += elapsed.count();
     return;
   }
 }
@@ -70,8 +74,7 @@ void SummaryPrinter::OnTestProgramEnd(const testing::UnitTest& unitTest) {
   for (const Row& row : rows_) {
     std::printf("%-*s  %-*s  %6zu  %10zu  %7zu  %6zu  %8.2f\n", w(builderWidth),
                 row.builder.c_str(), w(implementationWidth), row.implementation.c_str(), row.kats,
-                row.properties, row.passed, row.failed,
-                static_cast<double>(row.milliseconds) / 1000);
+                row.properties, row.passed, row.failed, row.seconds);
     passed += row.passed;
     failed += row.failed;
   }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -25,14 +26,20 @@ struct SuiteRun {
 /// Prints each failed test with its failure text, and nothing for passing tests.
 class FailurePrinter : public testing::EmptyTestEventListener {
  public:
+  void OnTestStart(const testing::TestInfo& info) override;
   void OnTestPartResult(const testing::TestPartResult& result) override;
-  void OnTestEnd(const testing::TestInfo& info) override;
+
+ private:
+  // Kept from OnTestStart: asking GoogleTest for the current test while it reports a result
+  // would take a lock it already holds.
+  std::string current_;
 };
 
 /// Collects results per suite run and prints the table when the program ends.
 class SummaryPrinter : public testing::EmptyTestEventListener {
  public:
   explicit SummaryPrinter(const std::vector<SuiteRun>& runs);
+  void OnTestStart(const testing::TestInfo& info) override;
   void OnTestEnd(const testing::TestInfo& info) override;
   void OnTestProgramEnd(const testing::UnitTest& unitTest) override;
 
@@ -45,9 +52,11 @@ class SummaryPrinter : public testing::EmptyTestEventListener {
     std::size_t properties = 0;
     std::size_t passed = 0;
     std::size_t failed = 0;
-    long long milliseconds = 0;
+    double seconds = 0;
   };
   std::vector<Row> rows_;
+  // GoogleTest times tests in whole milliseconds, too coarse for most known-answer tests.
+  std::chrono::steady_clock::time_point started_;
 };
 
 }  // namespace kavrit::demo

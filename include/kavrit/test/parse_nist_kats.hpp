@@ -1,13 +1,16 @@
 #pragma once
 
+/// @file
+/// The parser of NIST known-answer text files: categories, head properties and records.
+
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace kavrit::test {
 
-// One "name = value" pair, from either a bracketed head line ("[L = 20]") or a
-// body line ("KEY = 0a1b").
+/// One "name = value" pair, from either a bracketed head line ("[L = 20]") or a
+/// body line ("KEY = 0a1b").
 struct KatField {
   std::string name;
   std::string value;
@@ -17,8 +20,8 @@ struct KatField {
 
 using KatRecord = std::vector<KatField>;
 
-// A section of a NIST known-answer file: the bracketed head lines that open it
-// and the records listed under them.
+/// A section of a NIST known-answer file: the bracketed head lines that open it
+/// and the records listed under them.
 struct KatCategory {
   std::vector<KatField> properties;
   std::vector<KatRecord> records;
@@ -26,31 +29,31 @@ struct KatCategory {
   bool operator==(const KatCategory&) const = default;
 };
 
-// Parses the contents of a NIST .rsp/.txt vector file.
-//
-// The text is cut into lines at '\n'. Lines with '#' in the first column and
-// lines holding only white space are dropped, and every '\r' is removed from
-// the rest. The remaining lines go through getCategories.
-//
-// Text is read as UTF-8 for white-space purposes; bytes that are not valid
-// UTF-8 are never white space and come through unchanged. Never throws
-// (other than std::bad_alloc).
+/// Parses the contents of a NIST .rsp/.txt vector file.
+///
+/// The text is cut into lines at '\n'. Lines with '#' in the first column and
+/// lines holding only white space are dropped, and every '\r' is removed from
+/// the rest. The remaining lines go through getCategories.
+///
+/// Text is read as UTF-8 for white-space purposes; bytes that are not valid
+/// UTF-8 are never white space and come through unchanged. Never throws
+/// (other than std::bad_alloc).
 std::vector<KatCategory> parseCategories(std::string_view recordKey, std::string_view text);
 
-// Groups already cleaned lines into categories. A line starting with '[' is a
-// head line; a run of head lines opens a category and the following non-head
-// lines form its body. In the body, a field named exactly `recordKey` starts a
-// new record, later fields join it, and fields before the first such field are
-// ignored.
-//
-// Head lines lose every '[' and ']', split at the first '=' and have the name
-// and value trimmed of white space. Body lines lose all white space and split
-// at the first '='. Without '=' the whole line is the name and the value is
-// empty. Never throws (other than std::bad_alloc).
+/// Groups already cleaned lines into categories. A line starting with '[' is a
+/// head line; a run of head lines opens a category and the following non-head
+/// lines form its body. In the body, a field named exactly `recordKey` starts a
+/// new record, later fields join it, and fields before the first such field are
+/// ignored.
+///
+/// Head lines lose every '[' and ']', split at the first '=' and have the name
+/// and value trimmed of white space. Body lines lose all white space and split
+/// at the first '='. Without '=' the whole line is the name and the value is
+/// empty. Never throws (other than std::bad_alloc).
 std::vector<KatCategory> getCategories(std::string_view recordKey,
                                        const std::vector<std::string>& lines);
 
-// Value of the first field whose name is exactly `name`, or nullptr.
+/// Value of the first field whose name is exactly `name`, or nullptr.
 const std::string* lookupField(const std::vector<KatField>& fields, std::string_view name);
 
 /// The same on fields the caller owns, so that it can move the value out.
