@@ -15,7 +15,7 @@ class RecordingReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-      seconds_[run.benchmark_name()] = run.GetAdjustedRealTime();
+      seconds_[baseName(run.benchmark_name())] = run.GetAdjustedRealTime();
       for (const char* name : {"peak_rss_MB", "vector_files_MB"}) {
         const auto counter = run.counters.find(name);
         if (counter != run.counters.end()) {
@@ -23,7 +23,8 @@ class RecordingReporter : public benchmark::ConsoleReporter {
         }
       }
       const auto bytes = run.counters.find("bytes_per_second");
-      if (bytes != run.counters.end()) bytesPerSecond_[run.benchmark_name()] = bytes->second;
+      if (bytes != run.counters.end())
+        bytesPerSecond_[baseName(run.benchmark_name())] = bytes->second;
     }
     ConsoleReporter::ReportRuns(runs);
   }
@@ -54,6 +55,12 @@ class RecordingReporter : public benchmark::ConsoleReporter {
   }
 
  private:
+  // The name without the settings Google Benchmark appends ("/min_time:3.000", ...).
+  static std::string baseName(const std::string& name) {
+    const auto settings = name.find("/min_time:");
+    return settings == std::string::npos ? name : name.substr(0, settings);
+  }
+
   static void ratio(const std::string& what, const std::map<std::string, double>& values,
                     const std::string& measured, const std::string& baseline, const char* note) {
     const auto m = values.find(measured);

@@ -46,5 +46,10 @@ void BM_BuildSuites(benchmark::State& state) {
 }  // namespace
 
 // Several seconds each, so that the 16-copy runs repeat enough to settle.
-BENCHMARK(BM_Baseline_ReadFiles)->Arg(1)->Arg(4)->Arg(16)->MinTime(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Baseline_ReadFiles)
+    ->Arg(1)
+    ->Arg(4)
+    ->Arg(16)
+    ->MinTime(3)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildSuites)->Arg(1)->Arg(4)->Arg(16)->MinTime(3)->Unit(benchmark::kMillisecond);

@@ -65,6 +65,15 @@ constexpr std::array<bool, 128> kAsciiWhiteSpace = [] {
   return table;
 }();
 
+// Bytes that end a run of plain characters in a body line: white space, '=' and every byte of a
+// multi-byte or stray character.
+constexpr std::array<bool, 256> kBodyRunStop = [] {
+  std::array<bool, 256> table{};
+  for (std::size_t b = 0; b < 256; ++b) table[b] = b >= 0x80 || (b < 0x80 && kAsciiWhiteSpace[b]);
+  table['='] = true;
+  return table;
+}();
+
 // One character of a line: its bytes and whether it is white space.
 struct Char {
   std::size_t length;
@@ -128,14 +137,15 @@ KatField parseBodyLine(const Line& line) {
   std::size_t at = 0;
   while (at < size) {
     const std::size_t run = at;
-    while (at < size && p[at] < 0x80 && !kAsciiWhiteSpace[p[at]] &&
-           !(p[at] == '=' && target == &field.name)) {
-      ++at;
-    }
+    while (at < size && !kBodyRunStop[p[at]]) ++at;
     target->append(line.bytes.data() + run, at - run);
     if (at == size) break;
-    if (p[at] == '=' && target == &field.name) {
-      target = &field.value;
+    if (p[at] == '=') {
+      if (target == &field.name) {
+        target = &field.value;
+      } else {
+        target->push_back('=');  // later '=' characters belong to the value
+      }
       ++at;
       continue;
     }
@@ -198,7 +208,7 @@ std::vector<KatCategory> groupCategories(std::string_view recordKey,
     for (; i < lines.size() && !isHeadLine(lines[i]); ++i) {
       KatField field = parseBodyLine(lines[i]);
       if (field.name == recordKey) {
-        category.records.emplace_back();
+        category.records.emplace_back().reserve(8);  // the vector files have 3 to 6 fields
       } else if (category.records.empty()) {
         continue;  // nothing to attach to before the first record starts
       }
