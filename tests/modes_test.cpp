@@ -367,5 +367,40 @@ TEST(Modes, CipherGivingTheWrongLengthIsReported) {
   }
 }
 
+// A key type brings its own CBC by a member that names IV of its own type, written the plain way
+// inside its class body; kavrit::cbc must call it.
+class OwnCbcKey {
+ public:
+  static long blockSize() { return 128; }
+  static long keyLength() { return 128; }
+  static std::optional<OwnCbcKey> buildKey(const ByteString& bytes) {
+    auto inner = AES128::buildKey(bytes);
+    if (!inner) return std::nullopt;
+    return OwnCbcKey(*inner);
+  }
+  ByteString encryptBlock(const ByteString& in) const { return inner_.encryptBlock(in); }
+  ByteString decryptBlock(const ByteString& in) const { return inner_.decryptBlock(in); }
+  std::pair<ByteString, IV<OwnCbcKey>> cbc(const IV<OwnCbcKey>& iv, const ByteString& in) const {
+    ++calls;
+    return {ByteString(in.size(), 0x5a), iv};  // recognisable output, not a real CBC
+  }
+  mutable int calls = 0;
+
+ private:
+  explicit OwnCbcKey(AES128 inner) : inner_(std::move(inner)) {}
+  AES128 inner_;
+};
+
+TEST(Modes, KeyTypeWithItsOwnModeMemberIsUsed) {
+  const OwnCbcKey key = OwnCbcKey::buildKey(ByteString(16)).value();
+  const IV<OwnCbcKey> iv = IV<OwnCbcKey>::parse(ByteString(16)).value();
+  const auto [out, next] = kavrit::cbc(key, iv, ByteString(32));
+  EXPECT_EQ(key.calls, 1);
+  EXPECT_EQ(out, ByteString(32, 0x5a));
+  // The modes it does not bring stay generic.
+  EXPECT_EQ(kavrit::unCbc(key, iv, ByteString(32)).first.size(), 32u);
+  EXPECT_EQ(key.calls, 1);
+}
+
 }  // namespace
 }  // namespace kavrit
