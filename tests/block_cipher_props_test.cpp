@@ -269,6 +269,29 @@ void expectOnlyFailure(const std::string& failing, const std::string& text) {
   EXPECT_TRUE(seen) << "no property " << failing;
 }
 
+TEST(BlockCipherProps, KeyMaterialCyclesTheSeedAndAZeroByte) {
+  const ByteString r{1, 2, 3, 4, 5};
+  EXPECT_EQ(keyMaterial(128, r), (ByteString{1, 2, 3, 4, 5, 0, 1, 2, 3, 4, 5, 0, 1, 2, 3, 4}));
+  ByteString twenty(20);
+  for (std::size_t i = 0; i < twenty.size(); ++i) twenty[i] = static_cast<std::uint8_t>(i + 1);
+  EXPECT_EQ(keyMaterial(128, twenty), ByteString(twenty.begin(), twenty.begin() + 16));
+  EXPECT_EQ(keyMaterial(128, {}), ByteString(16, 0));
+  EXPECT_EQ(keyMaterial(135, r).size(), 16U);  // whole bytes only
+  EXPECT_TRUE(keyMaterial(7, r).empty());
+  EXPECT_TRUE(keyMaterial(-64, r).empty());
+}
+
+TEST(BlockCipherProps, WholeBlockPrefixKeepsTheChunkBoundaries) {
+  const LazyByteString in(
+      std::vector<ByteString>{ByteString(10, 1), ByteString(20, 2), ByteString(5, 3)});
+  const LazyByteString prefix = takeLazy(in, 16);
+  ASSERT_EQ(prefix.chunks().size(), 2U);
+  EXPECT_EQ(prefix.chunks()[0], ByteString(10, 1));
+  EXPECT_EQ(prefix.chunks()[1], ByteString(6, 2));
+  EXPECT_TRUE(takeLazy(in, 0).chunks().empty());
+  EXPECT_EQ(takeLazy(in, 100), in);
+}
+
 TEST(BlockCipherPropsCatch, EcbDecryptionThatDoesNotUndoEncryption) {
   expectOnlyFailure<EcbDecryptFlipsLastByte>("ECBEncDecID", "the decrypted padding does not unpad");
 }
