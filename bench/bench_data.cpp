@@ -43,15 +43,12 @@ std::string readFile(const fs::path& path) {
   return text;
 }
 
-std::size_t readDirectory(const std::string& family, const std::string& prefix = "") {
+std::size_t readDirectory(const std::string& family, const std::string& algorithm = "") {
   std::size_t bytes = 0;
   for (const auto& entry : fs::directory_iterator(test::getDataFileName(family))) {
     const std::string name = entry.path().filename().string();
     if (!entry.is_regular_file()) continue;
-    if (!prefix.empty() && (name.rfind(prefix, 0) != 0 ||
-                            (name.size() > prefix.size() && name[prefix.size()] == '_'))) {
-      continue;
-    }
+    if (!algorithm.empty() && !test::sha_kat::isFileOf(algorithm, name)) continue;
     bytes += readFile(entry.path()).size();
   }
   return bytes;

@@ -55,38 +55,50 @@ ByteString field(const test::KatRecord& record, const char* name) {
 }
 
 template <class K>
-void addAes(std::vector<Check>& checks, const std::string& mode, const test::KatRecord& record) {
+void addAes(std::vector<Check>& checks, test::AESMode mode, const test::KatRecord& record) {
   const auto key = K::buildKey(field(record, "KEY"));
   if (!key) return;
   const ByteString pt = field(record, "PLAINTEXT");
   const ByteString ct = field(record, "CIPHERTEXT");
-  const bool encrypt = mode.back() == 'e';
+  const bool encrypt = test::aesModeEncrypts(mode);
   const ByteString& in = encrypt ? pt : ct;
   const ByteString& want = encrypt ? ct : pt;
-  const std::string op = mode.substr(0, 3);
-  if (op == "ECB") {
-    checks.push_back([k = *key, in, want, encrypt] {
-      return (encrypt ? k.encryptBlock(in) : k.decryptBlock(in)) == want;
-    });
-    return;
+  using Mode = std::pair<ByteString, IV<K>> (*)(const K&, const IV<K>&, const ByteString&);
+  Mode run = nullptr;
+  switch (mode) {
+    case test::AESMode::ECBEncrypt:
+    case test::AESMode::ECBDecrypt:
+      checks.push_back([k = *key, in, want, encrypt] {
+        return (encrypt ? k.encryptBlock(in) : k.decryptBlock(in)) == want;
+      });
+      return;
+    case test::AESMode::CBCEncrypt:
+      run = &cbc<K>;
+      break;
+    case test::AESMode::CBCDecrypt:
+      run = &unCbc<K>;
+      break;
+    case test::AESMode::CFBEncrypt:
+      run = &cfb<K>;
+      break;
+    case test::AESMode::CFBDecrypt:
+      run = &unCfb<K>;
+      break;
+    case test::AESMode::OFBEncrypt:
+      run = &ofb<K>;
+      break;
+    case test::AESMode::OFBDecrypt:
+      run = &unOfb<K>;
+      break;
   }
   const auto iv = IV<K>::parse(field(record, "IV"));
   if (!iv) return;
-  using Mode = std::pair<ByteString, IV<K>> (*)(const K&, const IV<K>&, const ByteString&);
-  Mode run = nullptr;
-  if (op == "CBC") run = encrypt ? &cbc<K> : &unCbc<K>;
-  if (op == "CFB") run = encrypt ? &cfb<K> : &unCfb<K>;
-  if (op == "OFB") run = encrypt ? &ofb<K> : &unOfb<K>;
-  if (run)
-    checks.push_back([k = *key, iv = *iv, in, want, run] { return run(k, iv, in).first == want; });
+  checks.push_back([k = *key, iv = *iv, in, want, run] { return run(k, iv, in).first == want; });
 }
 
 template <class D>
 void addSha(std::vector<Check>& checks, const std::string& alg) {
-  const auto select = [&alg](std::string_view name) {
-    return name.substr(0, alg.size()) == alg &&
-           !(name.size() > alg.size() && name[alg.size()] == '_');
-  };
+  const auto select = [&alg](std::string_view name) { return test::sha_kat::isFileOf(alg, name); };
   for (const auto& file :
        test::readVectorFiles(test::getDataFileName("Test/KAT_SHA"), "Len", select)) {
     for (const auto& category : file.categories) {
@@ -126,13 +138,13 @@ void addHmac(std::vector<Check>& checks, const std::string& length) {
 std::vector<Check> handWrittenChecks() {
   std::vector<Check> checks;
   for (const auto& file : test::readVectorFiles(test::getDataFileName("Test/KAT_AES"), "COUNT")) {
-    const std::string stem = file.name.substr(0, file.name.rfind('.'));
-    const std::string mode = file.name.substr(0, 3) + stem.back();
+    const std::optional<test::AESMode> mode = test::aesModeOf(file.name);
+    if (!mode) continue;
     for (const auto& category : file.categories) {
       for (const auto& record : category.records) {
-        addAes<AES128>(checks, mode, record);
-        addAes<AES192>(checks, mode, record);
-        addAes<AES256>(checks, mode, record);
+        addAes<AES128>(checks, *mode, record);
+        addAes<AES192>(checks, *mode, record);
+        addAes<AES256>(checks, *mode, record);
       }
     }
   }

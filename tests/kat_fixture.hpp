@@ -70,11 +70,12 @@ inline std::vector<std::optional<std::string>> failures(const std::vector<Test>&
   return out;
 }
 
-// The names of the unit cases at the top of `trees`, in order.
-inline std::vector<std::string> caseNames(const std::vector<Test>& trees) {
+// The names of the unit cases at the top of `trees`, in order; with `failing`, only of those
+// that fail.
+inline std::vector<std::string> caseNames(const std::vector<Test>& trees, bool failing = false) {
   std::vector<std::string> names;
   for (const Test& t : trees) {
-    if (t.kind() == Test::Kind::Case) names.push_back(t.name());
+    if (t.kind() == Test::Kind::Case && (!failing || failureOf(t))) names.push_back(t.name());
   }
   return names;
 }
