@@ -52,6 +52,12 @@ void forEachVectorFile(const std::string& directory, std::string_view recordKey,
     const fs::file_status status = fs::status(path, ec);  // follows symbolic links
     if (ec || !fs::exists(status) || fs::is_directory(status)) continue;
     if (select && !select(name)) continue;
+    // A FIFO would block the open until a writer comes, and a device may never end: only regular
+    // files are read; any other kept entry cannot be opened as a vector file.
+    if (!fs::is_regular_file(status)) {
+      throw fs::filesystem_error("vector file is not a regular file", fs::path(path),
+                                 std::make_error_code(std::errc::invalid_argument));
+    }
     VectorFile file{path, name, parseCategories(recordKey, readWhole(path))};
     visit(file);
   }

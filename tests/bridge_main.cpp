@@ -80,6 +80,13 @@ void registerAll() {
                                      [](const RandomBytes& bytes) {
                                        RC_ASSERT(bytes.value.size() > kavrit::test::kMaxDrawnBytes);
                                      }),
+                        testProperty("property throws",
+                                     [](const RandomBytes&) {
+                                       throw std::runtime_error("cipher under test exploded");
+                                     }),
+                        testProperty("property throws an int",
+                                     [](const RandomBytes&) { throw 42; }),
+                        testCase("after the failures", pass),
                     }),
       });
   kavrit::gtest::registerTests("Other suite", testCase("lone leaf", pass));
@@ -106,6 +113,9 @@ std::vector<Expected> expected() {
        false,
        {"bytes.value.size() > kavrit::test::kMaxDrawnBytes", "seed", "RC_PARAMS=\"seed="},
        {}},
+      {top, "property throws", false, {"cipher under test exploded", "RC_PARAMS=\"seed="}, {}},
+      {top, "property throws an int", false, {"RC_PARAMS=\"seed="}, {}},
+      {top, "after the failures", true, {}, {}},
       {"Other suite", "lone leaf", true, {}, {}},
       {"Other suite/G", "x", true, {}, {}},
   };

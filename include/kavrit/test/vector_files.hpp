@@ -28,8 +28,8 @@ struct VectorFile {
 /// are not directories: symbolic links are followed, and an entry whose status cannot be read (a
 /// dangling link) is dropped. When `select` is given, only entries whose name it accepts are kept.
 /// Every kept file is read whole and parsed with `parseCategories(recordKey, text)`.
-/// Throws std::filesystem::filesystem_error (naming the path) when the directory cannot be listed
-/// or a kept file cannot be read.
+/// Throws std::filesystem::filesystem_error (naming the path) when the directory cannot be listed,
+/// or a kept entry is not a regular file (a FIFO, socket or device) or cannot be read.
 std::vector<VectorFile> readVectorFiles(const std::string& directory, std::string_view recordKey,
                                         const std::function<bool(std::string_view)>& select = {});
 

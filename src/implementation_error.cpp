@@ -1,0 +1,27 @@
+#include "kavrit/test/implementation_error.hpp"
+
+#include <stdexcept>
+#include <utility>
+
+namespace kavrit::test {
+
+std::string describeException(const std::exception_ptr& error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "an exception that is not a std::exception";
+  }
+}
+
+Test implementationErrorCase(std::string name, std::string_view path, std::string_view step,
+                             const std::exception_ptr& error) {
+  std::string message = name + " (" + std::string(path) + "): the implementation threw from " +
+                        std::string(step) +
+                        " while the test was built: " + describeException(error);
+  return testCase(std::move(name),
+                  [message = std::move(message)] { throw std::runtime_error(message); });
+}
+
+}  // namespace kavrit::test
