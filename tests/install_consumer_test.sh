@@ -5,17 +5,18 @@
 set -euo pipefail
 source_dir=$1
 cxx=${2:-c++}
+flags=${3:-}  # compiler flags for both builds (sanitizers)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 cmake -S "$source_dir" -B "$work/lib" -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_INSTALL_PREFIX="$work/prefix" -DKAVRIT_BUILD_EXAMPLES=OFF -DKAVRIT_BUILD_TESTS=OFF \
+  -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_INSTALL_PREFIX="$work/prefix" -DKAVRIT_BUILD_EXAMPLES=OFF -DKAVRIT_BUILD_TESTS=OFF \
   -DKAVRIT_BUILD_BENCH=OFF >/dev/null
 cmake --build "$work/lib" -j "$(nproc)" >/dev/null
 cmake --install "$work/lib" >/dev/null
 
 cmake -S "$source_dir/examples/consumer" -B "$work/consumer" -DCMAKE_CXX_COMPILER="$cxx" \
-  -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
+  -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
 cmake --build "$work/consumer" -j "$(nproc)" >/dev/null
 
 # The source tree must play no part: run from elsewhere, with the variables cleared.

@@ -3,7 +3,8 @@
 # those missing), configures, builds and runs.
 #
 #   tools/run.sh demo [demo flags]   every suite against the example implementations, with a summary
-#   tools/run.sh test                the library's own tests (GCC and Clang, warnings as errors)
+#   tools/run.sh test                the library's own tests: GCC, then Clang with ASan and UBSan
+#                                    (warnings are errors in both)
 #   tools/run.sh bench [flags]       the benchmarks
 set -euo pipefail
 
@@ -11,7 +12,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 
 packages=(cmake make g++ clang pkg-config python3 libgtest-dev librapidcheck-dev libssl-dev
-          nettle-dev libbenchmark-dev libbotan-2-dev)
+          nettle-dev libbenchmark-dev libbotan-2-dev libclang-rt-14-dev)
 
 install_packages() {
   local missing=()
@@ -49,8 +50,12 @@ case "$cmd" in
     install_packages
     build build g++
     (cd build && ctest --output-on-failure "$@")
-    # Clang must build everything warning-free too.
-    build build-clang clang++
+    # Clang must build everything warning-free too; that build is instrumented with AddressSanitizer
+    # and UndefinedBehaviorSanitizer, and the whole suite and the demo run again under them.
+    build build-clang clang++ -DKAVRIT_SANITIZE=ON
+    (cd build-clang &&
+      ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1 \
+      UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure "$@")
     ;;
   bench)
     install_packages

@@ -8,8 +8,12 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
 
 #include "broken/broken_examples.hpp"
+#include "build_checks.hpp"
 #include "kavrit/gtest/register_tests.hpp"
 #include "kavrit/test/aes.hpp"
 #include "kavrit/test/block_cipher_props.hpp"
@@ -27,37 +31,50 @@ namespace {
 
 using namespace kavrit::examples;
 using namespace kavrit::test;
+using kavrit::demo::SuiteBuilds;
 using kavrit::demo::SuiteRun;
+
+// The vector directories of the file-driven builders, below the data directory.
+const std::string kSHA = "Test/KAT_SHA";
+const std::string kHMAC = "Test/KAT_HMAC";
+const std::string kAES = "Test/KAT_AES";
+const std::string kTwofish = "Test/KAT_TWOFISH";
 
 // Every builder against the real implementations. The property suites run as part of the
 // known-answer builders (MD5, SHA, AES and Twofish end with them).
-std::vector<SuiteRun> buildSuites() {
-  std::vector<SuiteRun> runs;
-  runs.push_back({"makeMD5Tests", "OpenSSL_MD5", makeMD5Tests<MD5>()});
-  runs.push_back({"makeSHA1Tests", "OpenSSL_SHA1", makeSHA1Tests<SHA1>()});
-  runs.push_back({"makeSHA224Tests", "OpenSSL_SHA224", makeSHA224Tests<SHA224>()});
-  runs.push_back({"makeSHA256Tests", "OpenSSL_SHA256", makeSHA256Tests<SHA256>()});
-  runs.push_back({"makeSHA384Tests", "OpenSSL_SHA384", makeSHA384Tests<SHA384>()});
-  runs.push_back({"makeSHA512Tests", "OpenSSL_SHA512", makeSHA512Tests<SHA512>()});
-  runs.push_back({"makeSHA1HMACTests", "OpenSSL_SHA1", makeSHA1HMACTests<SHA1>()});
-  runs.push_back({"makeSHA224HMACTests", "OpenSSL_SHA224", makeSHA224HMACTests<SHA224>()});
-  runs.push_back({"makeSHA256HMACTests", "OpenSSL_SHA256", makeSHA256HMACTests<SHA256>()});
-  runs.push_back({"makeSHA384HMACTests", "OpenSSL_SHA384", makeSHA384HMACTests<SHA384>()});
-  runs.push_back({"makeSHA512HMACTests", "OpenSSL_SHA512", makeSHA512HMACTests<SHA512>()});
-  runs.push_back({"makeAESTests", "OpenSSL_AES128", makeAESTests<AES128>()});
-  runs.push_back({"makeAESTests", "OpenSSL_AES192", makeAESTests<AES192>()});
-  runs.push_back({"makeAESTests", "OpenSSL_AES256", makeAESTests<AES256>()});
-  runs.push_back({"makeTwoFishTests", "Nettle_Twofish128", makeTwoFishTests<Twofish128>()});
-  runs.push_back({"makeTwoFishTests", "Nettle_Twofish192", makeTwoFishTests<Twofish192>()});
-  runs.push_back({"makeTwoFishTests", "Nettle_Twofish256", makeTwoFishTests<Twofish256>()});
-  return runs;
+void buildSuites(SuiteBuilds& b) {
+  b.add("makeMD5Tests", "OpenSSL_MD5", "", [] { return makeMD5Tests<MD5>(); });
+  b.add("makeSHA1Tests", "OpenSSL_SHA1", kSHA, [] { return makeSHA1Tests<SHA1>(); });
+  b.add("makeSHA224Tests", "OpenSSL_SHA224", kSHA, [] { return makeSHA224Tests<SHA224>(); });
+  b.add("makeSHA256Tests", "OpenSSL_SHA256", kSHA, [] { return makeSHA256Tests<SHA256>(); });
+  b.add("makeSHA384Tests", "OpenSSL_SHA384", kSHA, [] { return makeSHA384Tests<SHA384>(); });
+  b.add("makeSHA512Tests", "OpenSSL_SHA512", kSHA, [] { return makeSHA512Tests<SHA512>(); });
+  b.add("makeSHA1HMACTests", "OpenSSL_SHA1", kHMAC, [] { return makeSHA1HMACTests<SHA1>(); });
+  b.add("makeSHA224HMACTests", "OpenSSL_SHA224", kHMAC,
+        [] { return makeSHA224HMACTests<SHA224>(); });
+  b.add("makeSHA256HMACTests", "OpenSSL_SHA256", kHMAC,
+        [] { return makeSHA256HMACTests<SHA256>(); });
+  b.add("makeSHA384HMACTests", "OpenSSL_SHA384", kHMAC,
+        [] { return makeSHA384HMACTests<SHA384>(); });
+  b.add("makeSHA512HMACTests", "OpenSSL_SHA512", kHMAC,
+        [] { return makeSHA512HMACTests<SHA512>(); });
+  b.add("makeAESTests", "OpenSSL_AES128", kAES, [] { return makeAESTests<AES128>(); });
+  b.add("makeAESTests", "OpenSSL_AES192", kAES, [] { return makeAESTests<AES192>(); });
+  b.add("makeAESTests", "OpenSSL_AES256", kAES, [] { return makeAESTests<AES256>(); });
+  b.add("makeTwoFishTests", "Nettle_Twofish128", kTwofish,
+        [] { return makeTwoFishTests<Twofish128>(); });
+  b.add("makeTwoFishTests", "Nettle_Twofish192", kTwofish,
+        [] { return makeTwoFishTests<Twofish192>(); });
+  b.add("makeTwoFishTests", "Nettle_Twofish256", kTwofish,
+        [] { return makeTwoFishTests<Twofish256>(); });
 }
 
 // Deliberately broken implementations, to see what a failure looks like (--with-broken).
-void addBrokenSuites(std::vector<SuiteRun>& runs) {
-  runs.push_back({"makeAESTests", "Broken_DecryptAES128", makeAESTests<BrokenDecryptAES128>()});
-  runs.push_back(
-      {"makeSHA256Tests", "Broken_ChunkedSHA256", makeSHA256Tests<BrokenChunkedSHA256>()});
+void addBrokenSuites(SuiteBuilds& b) {
+  b.add("makeAESTests", "Broken_DecryptAES128", kAES,
+        [] { return makeAESTests<BrokenDecryptAES128>(); });
+  b.add("makeSHA256Tests", "Broken_ChunkedSHA256", kSHA,
+        [] { return makeSHA256Tests<BrokenChunkedSHA256>(); });
 }
 
 }  // namespace
@@ -80,8 +97,11 @@ int main(int argc, char** argv) {
     }
   }
 
-  std::vector<SuiteRun> runs = buildSuites();
-  if (withBroken) addBrokenSuites(runs);
+  SuiteBuilds builds;
+  buildSuites(builds);
+  if (withBroken) addBrokenSuites(builds);
+  builds.printProblems(std::cout);
+  const std::vector<SuiteRun>& runs = builds.runs();
   for (const SuiteRun& run : runs) kavrit::gtest::registerTests(run.suiteName(), run.trees);
 
   testing::TestEventListeners& listeners = testing::UnitTest::GetInstance()->listeners();
@@ -90,5 +110,9 @@ int main(int argc, char** argv) {
     listeners.Append(new kavrit::demo::FailurePrinter);
   }
   listeners.Append(new kavrit::demo::SummaryPrinter(runs));
-  return RUN_ALL_TESTS();
+  const int status = RUN_ALL_TESTS();
+  // Said again after the summary, where it is read; a problem fails the run even when every test
+  // that could be built passed.
+  builds.printProblems(std::cout);
+  return builds.hasProblems() ? 1 : status;
 }
