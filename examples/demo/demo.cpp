@@ -12,11 +12,14 @@
 #include "broken/broken_examples.hpp"
 #include "kavrit/gtest/register_tests.hpp"
 #include "kavrit/test/aes.hpp"
+#include "kavrit/test/aes_ctr.hpp"
 #include "kavrit/test/block_cipher_props.hpp"
 #include "kavrit/test/hash_props.hpp"
 #include "kavrit/test/hmac.hpp"
+#include "kavrit/test/manifest.hpp"
 #include "kavrit/test/md5.hpp"
 #include "kavrit/test/sha.hpp"
+#include "kavrit/test/sha_monte.hpp"
 #include "kavrit/test/twofish.hpp"
 #include "nettle/nettle_twofish.hpp"
 #include "openssl/openssl_aes.hpp"
@@ -47,6 +50,14 @@ std::vector<SuiteRun> buildSuites() {
   runs.push_back({"makeAESTests", "OpenSSL_AES128", makeAESTests<AES128>()});
   runs.push_back({"makeAESTests", "OpenSSL_AES192", makeAESTests<AES192>()});
   runs.push_back({"makeAESTests", "OpenSSL_AES256", makeAESTests<AES256>()});
+  runs.push_back({"makeAESCTRTests", "OpenSSL_AES128", makeAESCTRTests<AES128>()});
+  runs.push_back({"makeAESCTRTests", "OpenSSL_AES192", makeAESCTRTests<AES192>()});
+  runs.push_back({"makeAESCTRTests", "OpenSSL_AES256", makeAESCTRTests<AES256>()});
+  runs.push_back({"makeSHA1MonteTests", "OpenSSL_SHA1", makeSHA1MonteTests<SHA1>()});
+  runs.push_back({"makeSHA224MonteTests", "OpenSSL_SHA224", makeSHA224MonteTests<SHA224>()});
+  runs.push_back({"makeSHA256MonteTests", "OpenSSL_SHA256", makeSHA256MonteTests<SHA256>()});
+  runs.push_back({"makeSHA384MonteTests", "OpenSSL_SHA384", makeSHA384MonteTests<SHA384>()});
+  runs.push_back({"makeSHA512MonteTests", "OpenSSL_SHA512", makeSHA512MonteTests<SHA512>()});
   runs.push_back({"makeTwoFishTests", "Nettle_Twofish128", makeTwoFishTests<Twofish128>()});
   runs.push_back({"makeTwoFishTests", "Nettle_Twofish192", makeTwoFishTests<Twofish192>()});
   runs.push_back({"makeTwoFishTests", "Nettle_Twofish256", makeTwoFishTests<Twofish256>()});
@@ -78,6 +89,16 @@ int main(int argc, char** argv) {
                    argv[i]);
       return 2;
     }
+  }
+
+  // Suites over missing or altered vector files prove nothing: refuse to run them.
+  const std::vector<DataProblem> dataProblems = verifyDataDirectory();
+  for (const DataProblem& problem : dataProblems) {
+    std::fprintf(stderr, "kavrit-tests-demo: VECTOR DATA: %s\n", describe(problem).c_str());
+  }
+  if (!dataProblems.empty()) {
+    std::fprintf(stderr, "kavrit-tests-demo: FAILED: the vector data differs from its manifest\n");
+    return 1;
   }
 
   std::vector<SuiteRun> runs = buildSuites();
