@@ -241,7 +241,7 @@ std::vector<DataProblem> verifyDataDirectory(const std::string& dataDir) {
     const std::string dirPath = joinPath(dataDir, dir);
     if (!anyPresent[dir]) {
       problems.push_back({DataProblemKind::MissingDirectory, dirPath,
-                          "the manifest lists " + std::to_string(names.size()) + " files there"});
+                          "files listed there: " + std::to_string(names.size())});
       continue;
     }
     std::error_code ec;
