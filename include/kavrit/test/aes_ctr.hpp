@@ -94,7 +94,7 @@ std::vector<Test> makeAESCTRTests() {
               std::pair(takeBytes(strict.first, length), takeBytes(lazy.first.flatten(), length)),
               std::pair(expected, expected), ValueLabels{"computed", "vector"});
           assertEqual(detail::aesCTRNextIVPrefix(v), strict.second.bytes(), lazy.second.bytes(),
-                      ValueLabels{"strict", "  lazy"});
+                      ValueLabels{"strict", "lazy"});
         }));
   }
   return tests;
