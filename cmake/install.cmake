@@ -11,6 +11,8 @@ install(DIRECTORY include/kavrit DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 # Relative, so that the files land under the prefix the library was configured with; the paths
 # module holds the same location.
 install(DIRECTORY data/Test DESTINATION ${CMAKE_INSTALL_DATADIR}/${KAVRIT_PACKAGE_DIR})
+# The provenance manifest goes with them, so that an install can be checked (verifyDataDirectory).
+install(FILES data/MANIFEST DESTINATION ${CMAKE_INSTALL_DATADIR}/${KAVRIT_PACKAGE_DIR})
 
 set(KAVRIT_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/kavrit-tests)
 install(EXPORT kavrit-tests-targets NAMESPACE kavrit:: DESTINATION ${KAVRIT_CMAKE_DIR})

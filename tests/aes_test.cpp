@@ -23,8 +23,10 @@ namespace {
 using examples::AES128;
 using examples::AES192;
 using examples::AES256;
+using support::AnyAES;
 using support::caseNames;
 using support::contains;
+using support::CorrectAES;
 using support::failureOf;
 using support::ScratchVectorDir;
 using Tree = kavrit::test::Test;  // TEST bodies see testing::Test as Test
@@ -157,29 +159,6 @@ TEST(AESTests, EmptyDirectoryGivesOnlyTheLaws) {
 }
 
 // ---- The NIST vectors against OpenSSL, correct and with faults ----
-
-// OpenSSL's AES for a key of any of the three lengths; `Fault` may override any member.
-template <class Fault>
-struct AnyAES {
-  std::variant<AES128, AES192, AES256> aes;
-  static constexpr long blockSize() { return 128; }
-  static constexpr long keyLength() { return 192; }
-  static std::optional<Fault> buildKey(ByteString key) {
-    if constexpr (requires { Fault::alterKey(key); }) Fault::alterKey(key);
-    if (auto k = AES128::buildKey(key)) return Fault{{*k}};
-    if (auto k = AES192::buildKey(key)) return Fault{{*k}};
-    if (auto k = AES256::buildKey(key)) return Fault{{*k}};
-    return std::nullopt;
-  }
-  ByteString encryptBlock(const ByteString& in) const {
-    return std::visit([&in](const auto& k) { return k.encryptBlock(in); }, aes);
-  }
-  ByteString decryptBlock(const ByteString& in) const {
-    return std::visit([&in](const auto& k) { return k.decryptBlock(in); }, aes);
-  }
-};
-
-struct CorrectAES : AnyAES<CorrectAES> {};
 
 // A key schedule that goes wrong for 192-bit keys only.
 struct WrongSchedule192 : AnyAES<WrongSchedule192> {

@@ -1,17 +1,19 @@
 #pragma once
 
-// Shared by the AES and Twofish suite tests: a scratch data directory, and running the trees that
-// a builder returns.
+// Shared by the AES and Twofish suite tests: a scratch data directory, running the trees that a
+// builder returns, and OpenSSL's AES behind one key type for all key lengths.
 
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "kat_fixture.hpp"
 #include "kavrit/test/test_tree.hpp"
+#include "openssl/openssl_aes.hpp"
 
 namespace kavrit::test::support {
 
@@ -51,5 +53,28 @@ inline std::vector<std::string> failingProperties(const std::vector<Test>& trees
   }
   return names;
 }
+
+// OpenSSL's AES for a key of any of the three lengths; `Fault` may override any member.
+template <class Fault>
+struct AnyAES {
+  std::variant<examples::AES128, examples::AES192, examples::AES256> aes;
+  static constexpr long blockSize() { return 128; }
+  static constexpr long keyLength() { return 192; }
+  static std::optional<Fault> buildKey(ByteString key) {
+    if constexpr (requires { Fault::alterKey(key); }) Fault::alterKey(key);
+    if (auto k = examples::AES128::buildKey(key)) return Fault{{*k}};
+    if (auto k = examples::AES192::buildKey(key)) return Fault{{*k}};
+    if (auto k = examples::AES256::buildKey(key)) return Fault{{*k}};
+    return std::nullopt;
+  }
+  ByteString encryptBlock(const ByteString& in) const {
+    return std::visit([&in](const auto& k) { return k.encryptBlock(in); }, aes);
+  }
+  ByteString decryptBlock(const ByteString& in) const {
+    return std::visit([&in](const auto& k) { return k.decryptBlock(in); }, aes);
+  }
+};
+
+struct CorrectAES : AnyAES<CorrectAES> {};
 
 }  // namespace kavrit::test::support

@@ -27,5 +27,7 @@ out=$(env -u kavrit_tests_datadir -u kavrit_tests_bindir -u kavrit_tests_libdir 
 echo "$out" | tail -n 3
 # 129 SHA-256 vectors and five properties must have run.
 echo "$out" | grep -q "134 tests" || { echo "expected 134 tests to run:"; echo "$out"; exit 1; }
+# The vector files are installed with their manifest.
+ls "$work"/prefix/share/kavrit-tests-*/MANIFEST >/dev/null
 # The pkg-config file resolves (with GoogleTest's own .pc from Debian).
 PKG_CONFIG_PATH="$work/prefix/lib/pkgconfig" pkg-config --libs kavrit-tests >/dev/null

@@ -14,10 +14,12 @@
 #include "broken/broken_examples.hpp"
 #include "kat_fixture.hpp"
 #include "kavrit/test/aes.hpp"
+#include "kavrit/test/aes_ctr.hpp"
 #include "kavrit/test/hash_props.hpp"
 #include "kavrit/test/hmac.hpp"
 #include "kavrit/test/md5.hpp"
 #include "kavrit/test/sha.hpp"
+#include "kavrit/test/sha_monte.hpp"
 #include "kavrit/test/twofish.hpp"
 #include "nettle/nettle_twofish.hpp"
 #include "openssl/openssl_aes.hpp"
@@ -40,7 +42,7 @@ struct FlippedDigest {
   static constexpr long outputLength() { return D::outputLength(); }
   static constexpr long blockLength() { return D::blockLength(); }
   static FlippedDigest flip(ByteString b) {
-    b.back() ^= 1;
+    if (!b.empty()) b.back() ^= 1;
     return {std::move(b)};
   }
   static FlippedDigest hashStrict(const ByteString& m) {
@@ -133,6 +135,19 @@ TEST_F(SuiteSensitivity, HmacSuitesFailOnEveryVector) {
   expectAllVectorsFail(kavrit::test::makeSHA256HMACTests<FlippedDigest<ex::SHA256>>(), 225);
   expectAllVectorsFail(kavrit::test::makeSHA384HMACTests<FlippedDigest<ex::SHA384>>(), 300);
   expectAllVectorsFail(kavrit::test::makeSHA512HMACTests<FlippedDigest<ex::SHA512>>(), 375);
+}
+
+TEST_F(SuiteSensitivity, MonteCarloSuitesFailOnEveryCheckpoint) {
+  expectAllVectorsFail(kavrit::test::makeSHA1MonteTests<FlippedDigest<ex::SHA1>>(), 100);
+  expectAllVectorsFail(kavrit::test::makeSHA224MonteTests<FlippedDigest<ex::SHA224>>(), 100);
+  expectAllVectorsFail(kavrit::test::makeSHA256MonteTests<FlippedDigest<ex::SHA256>>(), 100);
+  expectAllVectorsFail(kavrit::test::makeSHA384MonteTests<FlippedDigest<ex::SHA384>>(), 100);
+  expectAllVectorsFail(kavrit::test::makeSHA512MonteTests<FlippedDigest<ex::SHA512>>(), 100);
+}
+
+TEST_F(SuiteSensitivity, CtrSuiteFailsOnEveryVector) {
+  expectAllVectorsFail(kavrit::test::makeAESCTRTests<FlippedCipher<ex::AES128>>(), 8);
+  expectAllVectorsFail(kavrit::test::makeAESCTRTests<FlippedCipher<ex::AES256>>(), 8);
 }
 
 TEST_F(SuiteSensitivity, Md5SuiteFailsOnEveryVector) {

@@ -1,12 +1,15 @@
 #!/usr/bin/env python3
 """Bring the NIST known-answer vector files used by the tests into data/Test.
 
-AES and SHA files come from Debian's python3-cryptography-vectors package, the
-HMAC file from the shared vectors folder (its checksum is verified). Running the
-script again produces the same files; files it no longer produces are removed
-from the three output folders.
+AES, AES-CTR (RFC 3686), SHA and SHA Monte Carlo files come from Debian's
+python3-cryptography-vectors package; the HMAC file and the SP 800-38A CTR
+examples from the shared vectors folder (the HMAC checksum is verified). Then
+data/MANIFEST is rewritten: one line per vector file under the data folder with
+its provenance, record count, size and SHA-256. Running the script again
+produces the same files; files it no longer produces are removed from the
+output folders.
 
-    tools/import_vectors.py [--source DIR] [--hmac FILE] [--output DIR]
+    tools/import_vectors.py [--source DIR] [--hmac FILE] [--ctr FILE] [--output DIR]
 """
 
 import argparse
@@ -22,6 +25,7 @@ DEFAULT_SOURCE = Path("/usr/lib/python3/dist-packages/cryptography_vectors")
 DEFAULT_HMAC = REPO_ROOT.parent / "shared" / "vectors" / "HMAC.rsp"
 if not DEFAULT_HMAC.is_file():
     DEFAULT_HMAC = Path("/work/shared/vectors/HMAC.rsp")
+DEFAULT_CTR = DEFAULT_HMAC.with_name("CTR-SP800-38A.rsp")
 DEFAULT_OUTPUT = REPO_ROOT / "data" / "Test"
 
 # Folder and file prefix of each AES mode we ship. CFB1 and CFB8 are left out.
@@ -36,6 +40,36 @@ SHA_FILES = [
 ] + [("SHA2", f"SHA{bits}{kind}Msg.rsp") for bits in (224, 256, 384, 512) for kind in ("Short", "Long")]
 
 HMAC_RECORDS = 1575
+
+# The RFC 3686 files hold [ENCRYPT] only; the decrypt files are made from the same records.
+CTR_KEY_SIZES = ["128", "192", "256"]
+CTR_RFC_RECORDS_PER_FILE = 3
+CTR_SP_RECORDS_PER_DIRECTION = 3
+
+# SHA512_224 and SHA512_256 Monte files are left out: no suite reads them.
+SHA_MONTE_FILES = [("SHA1", "SHA1Monte.rsp")] + [
+    ("SHA2", f"SHA{bits}Monte.rsp") for bits in (224, 256, 384, 512)
+]
+SHA_MONTE_CHECKPOINTS = 100
+
+# The field that starts a record in each folder's files, as the suites read them; the manifest's
+# record counts use the same rule.
+RECORD_KEYS = {
+    "KAT_AES": b"COUNT",
+    "KAT_AES_CTR": b"COUNT",
+    "KAT_SHA": b"Len",
+    "KAT_SHA_MONTE": b"COUNT",
+    "KAT_HMAC": b"Count",
+    "KAT_TWOFISH": b"I",
+}
+
+PUB_AES = "NIST CAVP AESAVS known-answer and MMT vectors"
+PUB_SHA = "NIST CAVP SHAVS byte-oriented vectors"
+PUB_SHA_MONTE = "NIST CAVP SHAVS Monte Carlo vectors"
+PUB_HMAC = "NIST CAVP HMACVS vectors (CAVS 11.0)"
+PUB_CTR_SP = "NIST SP 800-38A appendix F.5 CTR examples"
+PUB_CTR_RFC = "RFC 3686 AES-CTR test vectors"
+PUB_TWOFISH = "Twofish reference values, computed with Nettle by tools/generate_twofish_vectors.cpp"
 
 
 class VectorImportError(Exception):
@@ -98,7 +132,7 @@ def write_all(pending):
             path.write_bytes(data)
 
 
-def import_aes(source, out_dir, written, report):
+def import_aes(source, out_dir, written, origins, report):
     aes_dir = source / "ciphers" / "AES"
     total = 0
     for folder, prefix in AES_MODES:
@@ -118,6 +152,9 @@ def import_aes(source, out_dir, written, report):
                         raise VectorImportError(f"output name {name} does not encode its mode")
                     data = b"".join(header) + b"\n" + b"".join(section)
                     written[out_dir / name] = data
+                    origins[out_dir / name] = (
+                        PUB_AES, f"ciphers/AES/{folder}/{src.name} [{'EN' if suffix == 'e' else 'DE'}CRYPT]"
+                    )
                     family += count_lines_starting(data, b"COUNT")
         if family != AES_RECORDS_PER_MODE:
             raise VectorImportError(
@@ -137,7 +174,7 @@ def byte_aligned_sha_records(data):
     return count
 
 
-def import_sha(source, out_dir, written, report):
+def import_sha(source, out_dir, written, origins, report):
     per_algorithm = {}
     for folder, name in SHA_FILES:
         src = source / "hashes" / folder / name
@@ -145,10 +182,136 @@ def import_sha(source, out_dir, written, report):
             raise VectorImportError(f"missing SHA source file {src}")
         data = src.read_bytes()
         written[out_dir / name] = data
+        origins[out_dir / name] = (PUB_SHA, f"hashes/{folder}/{name}")
         algorithm = name.split("Short")[0].split("Long")[0]
         per_algorithm[algorithm] = per_algorithm.get(algorithm, 0) + byte_aligned_sha_records(data)
     for algorithm, count in per_algorithm.items():
         report.append(f"  {algorithm:<7} {count:5d} byte-aligned records (ShortMsg + LongMsg)")
+
+
+def split_records(section):
+    """The records of a section (its lines after the bracketed head), cut at blank lines."""
+    records, current = [], []
+    for line in section[1:]:
+        if line.strip():
+            current.append(line)
+        elif current:
+            records.append(current)
+            current = []
+    if current:
+        records.append(current)
+    return records
+
+
+def decrypt_section(encrypt):
+    """A [DECRYPT] section from [ENCRYPT] records: same records, CIPHERTEXT before PLAINTEXT."""
+    newline = b"\r\n" if encrypt[0].endswith(b"\r\n") else b"\n"
+    out = [b"[DECRYPT]" + newline, newline]
+    for record in split_records(encrypt):
+        texts = [line for line in record if line.startswith((b"PLAINTEXT", b"CIPHERTEXT"))]
+        if len(texts) != 2:
+            raise VectorImportError(f"record without one PLAINTEXT and one CIPHERTEXT: {record}")
+        texts.sort()  # CIPHERTEXT sorts first
+        rest = [line for line in record if line not in texts]
+        out += rest + texts + [newline]
+    return out
+
+
+def import_ctr(source, sp_file, out_dir, written, origins, report):
+    if not sp_file.is_file():
+        raise VectorImportError(f"missing CTR source file {sp_file}")
+    header, encrypt, decrypt = split_aes_file(sp_file)
+    for suffix, section in (("e", encrypt), ("d", decrypt)):
+        name = f"CTRSP800-38A{suffix}.rsp"
+        data = b"".join(header) + b"\n" + b"".join(section)
+        if count_records(data, b"COUNT") != CTR_SP_RECORDS_PER_DIRECTION:
+            raise VectorImportError(f"{sp_file}: expected {CTR_SP_RECORDS_PER_DIRECTION} records per direction")
+        written[out_dir / name] = data
+        origins[out_dir / name] = (PUB_CTR_SP, f"{sp_file.name} [{'EN' if suffix == 'e' else 'DE'}CRYPT]")
+    for size in CTR_KEY_SIZES:
+        src = source / "ciphers" / "AES" / "CTR" / f"aes-{size}-ctr.txt"
+        if not src.is_file():
+            raise VectorImportError(f"missing CTR source file {src}")
+        lines = src.read_bytes().splitlines(keepends=True)
+        header = [line for line in lines if line.startswith(b"#")]
+        heads = [i for i, line in enumerate(lines) if line.startswith(b"[")]
+        if [lines[i].strip() for i in heads] != [b"[ENCRYPT]"]:
+            raise VectorImportError(f"{src}: expected a single [ENCRYPT] section")
+        encrypt = lines[heads[0]:]
+        made = [b"# [DECRYPT] made by tools/import_vectors.py from the [ENCRYPT] records\n"]
+        for suffix, section, note in (("e", encrypt, []), ("d", decrypt_section(encrypt), made)):
+            name = f"CTRRFC3686-{size}{suffix}.rsp"
+            data = b"".join(header + note) + b"\n" + b"".join(section)
+            if count_records(data, b"COUNT") != CTR_RFC_RECORDS_PER_FILE:
+                raise VectorImportError(f"{src}: expected {CTR_RFC_RECORDS_PER_FILE} records")
+            written[out_dir / name] = data
+            origins[out_dir / name] = (
+                PUB_CTR_RFC, f"ciphers/AES/CTR/{src.name}" + (" [ENCRYPT]" if suffix == "e" else " [ENCRYPT], swapped")
+            )
+    report.append(f"  AES CTR {2 * CTR_SP_RECORDS_PER_DIRECTION + 2 * 3 * CTR_RFC_RECORDS_PER_FILE:5d} records "
+                  f"(SP 800-38A and RFC 3686, both directions)")
+
+
+def import_sha_monte(source, out_dir, written, origins, report):
+    for folder, name in SHA_MONTE_FILES:
+        src = source / "hashes" / folder / name
+        if not src.is_file():
+            raise VectorImportError(f"missing SHA Monte source file {src}")
+        data = src.read_bytes()
+        checkpoints = count_records(data, b"COUNT")
+        if checkpoints != SHA_MONTE_CHECKPOINTS or count_records(data, b"Seed") != 1:
+            raise VectorImportError(f"{src}: expected one Seed and {SHA_MONTE_CHECKPOINTS} checkpoints")
+        written[out_dir / name] = data
+        origins[out_dir / name] = (PUB_SHA_MONTE, f"hashes/{folder}/{name}")
+    report.append(f"  SHA Monte {len(SHA_MONTE_FILES)} files of {SHA_MONTE_CHECKPOINTS} checkpoints")
+
+
+def count_records(data, key):
+    """Records as the suites' parser sees them: body lines whose field name (white space removed,
+    up to the first '=') is `key`; comment, blank and bracketed lines do not count."""
+    count = 0
+    for line in data.split(b"\n"):
+        if line.startswith(b"#"):
+            continue
+        line = line.replace(b"\r", b"")
+        if not line.strip() or line.startswith(b"["):
+            continue
+        if b"".join(line.split()).split(b"=", 1)[0] == key:
+            count += 1
+    return count
+
+
+def write_manifest(data_root, origins):
+    """Rewrite data/MANIFEST from the files now under data/Test, sorted by path."""
+    lines = [
+        "# Provenance of every vector file below this folder, written by tools/import_vectors.py.\n",
+        "# One line per file, fields separated by tabs: path (relative to this folder), source\n",
+        "# publication, original file name, record count, size in bytes, SHA-256 of the contents.\n",
+    ]
+    files = sorted(p for p in (data_root / "Test").rglob("*") if p.is_file())
+    for path in files:
+        family = path.parent.name
+        if family not in RECORD_KEYS:
+            raise VectorImportError(f"{path}: no record rule for folder {family}")
+        if path in origins:
+            publication, original = origins[path]
+        elif family == "KAT_TWOFISH":
+            publication, original = PUB_TWOFISH, path.name
+        else:
+            raise VectorImportError(f"{path}: vector file of unknown origin")
+        data = path.read_bytes()
+        fields = [
+            path.relative_to(data_root).as_posix(), publication, original,
+            str(count_records(data, RECORD_KEYS[family])), str(len(data)), hashlib.sha256(data).hexdigest(),
+        ]
+        if any("\t" in f or "\n" in f for f in fields):
+            raise VectorImportError(f"{path}: manifest field holds a tab or newline")
+        lines.append("\t".join(fields) + "\n")
+    manifest = data_root / "MANIFEST"
+    text = "".join(lines).encode("utf-8")
+    if not manifest.exists() or manifest.read_bytes() != text:
+        manifest.write_bytes(text)
+    return len(files)
 
 
 def read_checksum(path, expected_name):
@@ -162,7 +325,7 @@ def read_checksum(path, expected_name):
     return match.group(1).lower()
 
 
-def import_hmac(hmac_file, out_dir, written, report):
+def import_hmac(hmac_file, out_dir, written, origins, report):
     if not hmac_file.is_file():
         raise VectorImportError(f"missing HMAC source file {hmac_file}")
     data = hmac_file.read_bytes()
@@ -175,6 +338,7 @@ def import_hmac(hmac_file, out_dir, written, report):
     if records != HMAC_RECORDS:
         raise VectorImportError(f"{hmac_file}: {records} records, expected {HMAC_RECORDS}")
     written[out_dir / "HMAC.rsp"] = data
+    origins[out_dir / "HMAC.rsp"] = (PUB_HMAC, hmac_file.name)
     per_category = []
     for line in data.splitlines():
         if line.startswith(b"["):
@@ -197,21 +361,27 @@ def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--source", help="cryptography_vectors folder (default: the Debian package's)")
     parser.add_argument("--hmac", default=str(DEFAULT_HMAC), help=f"HMAC.rsp to import (default: {DEFAULT_HMAC})")
+    parser.add_argument("--ctr", default=str(DEFAULT_CTR), help=f"SP 800-38A CTR file (default: {DEFAULT_CTR})")
     parser.add_argument("--output", default=str(DEFAULT_OUTPUT), help=f"output folder (default: {DEFAULT_OUTPUT})")
     args = parser.parse_args(argv)
 
     try:
         source = find_source(args.source)
         output = Path(args.output)
-        dirs = {name: output / f"KAT_{name}" for name in ("AES", "SHA", "HMAC")}
+        dirs = {name: output / f"KAT_{name}" for name in ("AES", "AES_CTR", "SHA", "SHA_MONTE", "HMAC")}
         # Nothing is written until every check has passed.
         written = {}
+        origins = {}
         report = []
-        import_aes(source, dirs["AES"], written, report)
-        import_sha(source, dirs["SHA"], written, report)
-        import_hmac(Path(args.hmac), dirs["HMAC"], written, report)
+        import_aes(source, dirs["AES"], written, origins, report)
+        import_ctr(source, Path(args.ctr), dirs["AES_CTR"], written, origins, report)
+        import_sha(source, dirs["SHA"], written, origins, report)
+        import_sha_monte(source, dirs["SHA_MONTE"], written, origins, report)
+        import_hmac(Path(args.hmac), dirs["HMAC"], written, origins, report)
         write_all(written)
         remove_stale(dirs.values(), written, report)
+        listed = write_manifest(output.parent, origins)
+        report.append(f"  MANIFEST {listed} files")
     except (VectorImportError, OSError) as exc:
         print(f"import_vectors: error: {exc}", file=sys.stderr)
         return 1

@@ -7,6 +7,7 @@
 #include <functional>
 #include <iosfwd>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "summary.hpp"
@@ -20,6 +21,9 @@ class SuiteBuilds {
   /// vectors. A builder that throws gives a run with no tests.
   void add(std::string builder, std::string implementation, const std::string& vectorDirectory,
            const std::function<std::vector<test::Test>()>& build);
+
+  /// Records a problem found outside the builders (such as damaged vector files).
+  void addProblem(std::string problem) { problems_.push_back(std::move(problem)); }
 
   [[nodiscard]] std::vector<SuiteRun>& runs() { return runs_; }
   [[nodiscard]] bool hasProblems() const { return !problems_.empty(); }

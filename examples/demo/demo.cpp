@@ -16,11 +16,14 @@
 #include "build_checks.hpp"
 #include "kavrit/gtest/register_tests.hpp"
 #include "kavrit/test/aes.hpp"
+#include "kavrit/test/aes_ctr.hpp"
 #include "kavrit/test/block_cipher_props.hpp"
 #include "kavrit/test/hash_props.hpp"
 #include "kavrit/test/hmac.hpp"
+#include "kavrit/test/manifest.hpp"
 #include "kavrit/test/md5.hpp"
 #include "kavrit/test/sha.hpp"
+#include "kavrit/test/sha_monte.hpp"
 #include "kavrit/test/twofish.hpp"
 #include "nettle/nettle_twofish.hpp"
 #include "openssl/openssl_aes.hpp"
@@ -39,6 +42,8 @@ const std::string kSHA = "Test/KAT_SHA";
 const std::string kHMAC = "Test/KAT_HMAC";
 const std::string kAES = "Test/KAT_AES";
 const std::string kTwofish = "Test/KAT_TWOFISH";
+const std::string kAESCTR = "Test/KAT_AES_CTR";
+const std::string kMonte = "Test/KAT_SHA_MONTE";
 
 // Every builder against the real implementations. The property suites run as part of the
 // known-answer builders (MD5, SHA, AES and Twofish end with them).
@@ -61,6 +66,18 @@ void buildSuites(SuiteBuilds& b) {
   b.add("makeAESTests", "OpenSSL_AES128", kAES, [] { return makeAESTests<AES128>(); });
   b.add("makeAESTests", "OpenSSL_AES192", kAES, [] { return makeAESTests<AES192>(); });
   b.add("makeAESTests", "OpenSSL_AES256", kAES, [] { return makeAESTests<AES256>(); });
+  b.add("makeAESCTRTests", "OpenSSL_AES128", kAESCTR, [] { return makeAESCTRTests<AES128>(); });
+  b.add("makeAESCTRTests", "OpenSSL_AES192", kAESCTR, [] { return makeAESCTRTests<AES192>(); });
+  b.add("makeAESCTRTests", "OpenSSL_AES256", kAESCTR, [] { return makeAESCTRTests<AES256>(); });
+  b.add("makeSHA1MonteTests", "OpenSSL_SHA1", kMonte, [] { return makeSHA1MonteTests<SHA1>(); });
+  b.add("makeSHA224MonteTests", "OpenSSL_SHA224", kMonte,
+        [] { return makeSHA224MonteTests<SHA224>(); });
+  b.add("makeSHA256MonteTests", "OpenSSL_SHA256", kMonte,
+        [] { return makeSHA256MonteTests<SHA256>(); });
+  b.add("makeSHA384MonteTests", "OpenSSL_SHA384", kMonte,
+        [] { return makeSHA384MonteTests<SHA384>(); });
+  b.add("makeSHA512MonteTests", "OpenSSL_SHA512", kMonte,
+        [] { return makeSHA512MonteTests<SHA512>(); });
   b.add("makeTwoFishTests", "Nettle_Twofish128", kTwofish,
         [] { return makeTwoFishTests<Twofish128>(); });
   b.add("makeTwoFishTests", "Nettle_Twofish192", kTwofish,
@@ -98,6 +115,11 @@ int main(int argc, char** argv) {
   }
 
   SuiteBuilds builds;
+  // Suites over missing or altered vector files prove little: every difference from the manifest
+  // is a problem that fails the run, named file by file.
+  for (const DataProblem& problem : verifyDataDirectory()) {
+    builds.addProblem("VECTOR DATA: " + describe(problem));
+  }
   buildSuites(builds);
   if (withBroken) addBrokenSuites(builds);
   builds.printProblems(std::cout);

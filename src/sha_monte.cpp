@@ -1,0 +1,63 @@
+#include "kavrit/test/sha_monte.hpp"
+
+#include <stdexcept>
+
+#include "kavrit/test/hex.hpp"
+#include "kavrit/test/parse_nist_kats.hpp"
+#include "kavrit/test/paths.hpp"
+#include "kavrit/test/sha.hpp"
+
+namespace kavrit::test::sha_monte {
+
+std::vector<Checkpoint> readCheckpoints(std::string_view algorithm) {
+  std::vector<Checkpoint> checkpoints;
+  // Records start at the Seed, so that one record holds a whole chain of COUNT/MD pairs.
+  forEachVectorFile(
+      getDataFileName("Test/KAT_SHA_MONTE"), "Seed",
+      [algorithm](std::string_view name) { return sha_kat::isFileOf(algorithm, name); },
+      [&](VectorFile& file) {
+        for (KatCategory& category : file.categories) {
+          for (KatRecord& record : category.records) {
+            std::optional<std::string> start = record.front().value;
+            std::string startName = "the Seed";
+            std::optional<std::string> count;
+            for (std::size_t i = 1; i < record.size(); ++i) {
+              KatField& field = record[i];
+              if (field.name == "COUNT") {
+                if (count) start.reset();  // the previous COUNT had no MD: the chain is broken
+                count = field.value;
+              } else if (field.name == "MD" && count) {
+                if (start) {
+                  std::string name = "Nist" + std::string(algorithm) + "Monte-" + *count;
+                  std::string prefix = name + ": checkpoint COUNT = " + *count + ", " +
+                                       std::to_string(kIterations) + " iterations from " +
+                                       startName + "\nvector file: " + file.path;
+                  checkpoints.push_back(
+                      {std::move(name), std::move(prefix), std::move(*start), field.value});
+                }
+                start = field.value;
+                startName = "the MD recorded for COUNT = " + *count;
+                count.reset();
+              }
+            }
+          }
+        }
+      });
+  return checkpoints;
+}
+
+std::pair<ByteString, ByteString> decode(const Checkpoint& checkpoint) {
+  try {
+    return {hexStringToBS(checkpoint.startHex), hexStringToBS(checkpoint.mdHex)};
+  } catch (const std::invalid_argument& e) {
+    throw std::invalid_argument(checkpoint.prefix + "\n" + e.what());
+  }
+}
+
+std::string failurePrefix(const Checkpoint& checkpoint, std::size_t firstSplit) {
+  if (firstSplit == 0) return checkpoint.prefix;
+  return checkpoint.prefix + "\nhashStrict and hash (" + std::to_string(kChunkSize) +
+         "-byte chunks) first differ at iteration " + std::to_string(firstSplit);
+}
+
+}  // namespace kavrit::test::sha_monte
