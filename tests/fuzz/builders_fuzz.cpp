@@ -22,8 +22,10 @@
 #include <vector>
 
 #include "kavrit/test/aes.hpp"
+#include "kavrit/test/aes_ctr.hpp"
 #include "kavrit/test/hmac.hpp"
 #include "kavrit/test/sha.hpp"
+#include "kavrit/test/sha_monte.hpp"
 #include "kavrit/test/twofish.hpp"
 #include "nettle/nettle_twofish.hpp"
 #include "openssl/openssl_aes.hpp"
@@ -76,6 +78,31 @@ Builder aesBuilder(std::string_view /*name*/, std::uint8_t pick) {
   }
 }
 
+Builder ctrBuilder(std::string_view /*name*/, std::uint8_t pick) {
+  switch (pick % 3) {
+    case 0:
+      return [] { return kavrit::test::makeAESCTRTests<AES128>(); };
+    case 1:
+      return [] { return kavrit::test::makeAESCTRTests<AES192>(); };
+    default:
+      return [] { return kavrit::test::makeAESCTRTests<AES256>(); };
+  }
+}
+
+Builder monteBuilder(std::string_view name, std::uint8_t /*pick*/) {
+  if (name.starts_with("SHA1")) return [] { return kavrit::test::makeSHA1MonteTests<SHA1>(); };
+  if (name.starts_with("SHA224")) {
+    return [] { return kavrit::test::makeSHA224MonteTests<SHA224>(); };
+  }
+  if (name.starts_with("SHA256")) {
+    return [] { return kavrit::test::makeSHA256MonteTests<SHA256>(); };
+  }
+  if (name.starts_with("SHA384")) {
+    return [] { return kavrit::test::makeSHA384MonteTests<SHA384>(); };
+  }
+  return [] { return kavrit::test::makeSHA512MonteTests<SHA512>(); };
+}
+
 Builder twofishBuilder(std::string_view /*name*/, std::uint8_t pick) {
   switch (pick % 3) {
     case 0:
@@ -109,7 +136,9 @@ struct Setup {
     families = {{"Test/KAT_SHA", namesIn(source / "Test/KAT_SHA"), shaBuilder},
                 {"Test/KAT_HMAC", namesIn(source / "Test/KAT_HMAC"), hmacBuilder},
                 {"Test/KAT_AES", namesIn(source / "Test/KAT_AES"), aesBuilder},
-                {"Test/KAT_TWOFISH", namesIn(source / "Test/KAT_TWOFISH"), twofishBuilder}};
+                {"Test/KAT_TWOFISH", namesIn(source / "Test/KAT_TWOFISH"), twofishBuilder},
+                {"Test/KAT_AES_CTR", namesIn(source / "Test/KAT_AES_CTR"), ctrBuilder},
+                {"Test/KAT_SHA_MONTE", namesIn(source / "Test/KAT_SHA_MONTE"), monteBuilder}};
   }
 };
 
