@@ -93,6 +93,16 @@ TEST(HashChunkingCatch, BlockRepeatedWhenAChunkEndsOnABlockEdge) {
   });
 }
 
+// A fault at one edge only: the 65-byte message split after its first block shows it.
+TEST(HashChunkingCatch, BlockRepeatedOnlyAtTheFirstBlockEdge) {
+  expectFailures<RepeatsBlockAtChunkEdge<examples::SHA256, true>>({
+      {"EveryChunkSize", "hash of the 65-byte message in chunks [0..1|1..2|"},
+      {"EveryTwoChunkSplit",
+       "hash of the 65-byte message in chunks [0..64|64..65] differs from hashStrict"},
+      {"BoundaryChunkPlans", "differs from hashStrict"},
+  });
+}
+
 // The drawn law does not depend on luck either: it fails under every seed tried.
 TEST(HashChunkingCatch, DrawnChunkPlansFindTheRepeatedBlockUnderEverySeed) {
   const Tree leaf = leafNamed({makeHashChunkingTests<RepeatsBlockAtChunkEdge<examples::SHA256>>()},

@@ -35,9 +35,12 @@ class WrappedDigest {
 };
 
 /// A streaming hash that, when a chunk other than the last ends exactly on a block edge,
-/// compresses the block it has just completed a second time (its buffer is not emptied).
-template <Hash Real>
-class RepeatsBlockAtChunkEdge : public WrappedDigest<Real, RepeatsBlockAtChunkEdge<Real>> {
+/// compresses the block it has just completed a second time (its buffer is not emptied). With
+/// FirstEdgeOnly, only a chunk ending exactly at the end of the first block does this (the path
+/// that handles the first full buffer is the faulty one).
+template <Hash Real, bool FirstEdgeOnly = false>
+class RepeatsBlockAtChunkEdge
+    : public WrappedDigest<Real, RepeatsBlockAtChunkEdge<Real, FirstEdgeOnly>> {
   using Base = WrappedDigest<Real, RepeatsBlockAtChunkEdge>;
 
  public:
@@ -49,7 +52,8 @@ class RepeatsBlockAtChunkEdge : public WrappedDigest<Real, RepeatsBlockAtChunkEd
     ByteString seen;
     for (std::size_t i = 0; i < chunks.size(); ++i) {
       seen.insert(seen.end(), chunks[i].begin(), chunks[i].end());
-      if (i + 1 < chunks.size() && seen.size() % b == 0) {
+      const bool edge = FirstEdgeOnly ? seen.size() == b : seen.size() % b == 0;
+      if (i + 1 < chunks.size() && edge) {
         seen.insert(seen.end(), seen.end() - static_cast<std::ptrdiff_t>(b), seen.end());
       }
     }

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "boundary_suites.hpp"
 #include "broken/broken_examples.hpp"
 #include "kavrit/gtest/register_tests.hpp"
 #include "kavrit/test/aes.hpp"
@@ -81,6 +82,7 @@ int main(int argc, char** argv) {
   }
 
   std::vector<SuiteRun> runs = buildSuites();
+  kavrit::demo::addBoundarySuites(runs);
   if (withBroken) addBrokenSuites(runs);
   for (const SuiteRun& run : runs) kavrit::gtest::registerTests(run.suiteName(), run.trees);
 
