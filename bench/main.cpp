@@ -52,6 +52,8 @@ class RecordingReporter : public benchmark::ConsoleReporter {
           "target <= 4");
     ratio("SHA-256 property suite: generation share", seconds_, "BM_Generation_HashInputs",
           "BM_HashProperties_SHA256", "rest is hash work");
+    ratio("SHA-512 chunking group / SHA-512 hash property suite", seconds_,
+          "BM_HashChunking_SHA512", "BM_HashProperties_SHA512", "group itself < 1 s");
   }
 
  private:

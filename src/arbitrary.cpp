@@ -6,11 +6,9 @@
 #include "kavrit/test/assert.hpp"
 
 namespace kavrit::test {
-namespace {
 
-// Uniform in 0..bound by rejection on the smallest covering power of two, so every value is
-// exactly equally likely.
-std::size_t uniformUpTo(rc::Random& random, std::size_t bound) {
+// By rejection on the smallest covering power of two, so every value is exactly equally likely.
+std::size_t detail::uniformUpTo(rc::Random& random, std::size_t bound) {
   std::uint64_t mask = 1;
   while (mask < bound) mask = (mask << 1) | 1;
   for (;;) {
@@ -18,6 +16,10 @@ std::size_t uniformUpTo(rc::Random& random, std::size_t bound) {
     if (v <= bound) return static_cast<std::size_t>(v);
   }
 }
+
+namespace {
+
+using detail::uniformUpTo;
 
 ByteString drawByteString(rc::Random& random, int size) {
   ByteString bytes(uniformUpTo(random, kMaxDrawnBytes));

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "boundary_suites.hpp"
 #include "broken/broken_examples.hpp"
 #include "build_checks.hpp"
 #include "kavrit/gtest/register_tests.hpp"
@@ -121,6 +122,7 @@ int main(int argc, char** argv) {
     builds.addProblem("VECTOR DATA: " + describe(problem));
   }
   buildSuites(builds);
+  kavrit::demo::addBoundarySuites(builds);
   if (withBroken) addBrokenSuites(builds);
   builds.printProblems(std::cout);
   const std::vector<SuiteRun>& runs = builds.runs();

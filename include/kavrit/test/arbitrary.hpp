@@ -5,6 +5,8 @@
 /// 4096 whatever the size parameter, and bytes drawn like `rc::gen::arbitrary<std::uint8_t>()`
 /// (small values at small sizes). A lazy byte string is 0 to 10 such draws, one chunk per
 /// non-empty draw. Neither shrinks, so a failure is reported exactly as drawn.
+///
+/// kavrit/test/boundaries.hpp has generators that aim at block edges instead.
 
 #include <ostream>
 
@@ -23,6 +25,11 @@ inline constexpr std::size_t kMaxDrawnChunks = 10;
 rc::Gen<ByteString> arbitraryByteString();
 /// Random lazy byte strings of 0 to 10 chunks of 0 to 4096 bytes each.
 rc::Gen<LazyByteString> arbitraryLazyByteString();
+
+namespace detail {
+/// Uniform in 0..bound.
+std::size_t uniformUpTo(rc::Random& random, std::size_t bound);
+}  // namespace detail
 
 /// Fills `out` with bytes distributed like `rc::gen::arbitrary<std::uint8_t>()` at `size`.
 void drawBytes(rc::Random& random, int size, std::uint8_t* out, std::size_t n);

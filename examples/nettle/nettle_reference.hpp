@@ -1,0 +1,96 @@
+#pragma once
+
+// SHA-256, SHA-512 and AES key types over Nettle's generic hash and cipher tables, adapted to the
+// kavrit interface: second implementations of what examples/openssl adapts, for the differential
+// suites.
+
+#include <nettle/nettle-meta.h>
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+
+#include "kavrit/block_cipher.hpp"
+#include "kavrit/hash.hpp"
+
+namespace kavrit::examples {
+
+template <const nettle_hash* Meta, long OutputBits, long BlockBits>
+class NettleDigest {
+ public:
+  static constexpr long outputLength() { return OutputBits; }
+  static constexpr long blockLength() { return BlockBits; }
+
+  static NettleDigest hash(const LazyByteString& message) {
+    const std::unique_ptr<std::byte[]> ctx(new std::byte[Meta->context_size]);
+    Meta->init(ctx.get());
+    for (const ByteString& chunk : message.chunks())
+      Meta->update(ctx.get(), chunk.size(), chunk.data());
+    ByteString out(Meta->digest_size);
+    Meta->digest(ctx.get(), out.size(), out.data());
+    return NettleDigest(std::move(out));
+  }
+  static NettleDigest hashStrict(const ByteString& message) {
+    return hash(LazyByteString({message}));
+  }
+
+  [[nodiscard]] ByteString serialize() const { return bytes_; }
+  static std::optional<NettleDigest> parse(const ByteString& bytes) {
+    constexpr std::size_t n = OutputBits / 8;
+    if (bytes.size() < n) return std::nullopt;
+    return NettleDigest(ByteString(bytes.begin(), bytes.begin() + n));
+  }
+  friend bool operator==(const NettleDigest&, const NettleDigest&) = default;
+
+ private:
+  explicit NettleDigest(ByteString bytes) : bytes_(std::move(bytes)) {}
+  ByteString bytes_;
+};
+
+using NettleSHA256 = NettleDigest<&nettle_sha256, 256, 512>;
+using NettleSHA512 = NettleDigest<&nettle_sha512, 512, 1024>;
+
+template <const nettle_cipher* Meta, long KeyBits>
+class NettleAES {
+ public:
+  static constexpr long blockSize() { return 128; }
+  static constexpr long keyLength() { return KeyBits; }
+
+  /// Accepts exactly KeyBits / 8 bytes.
+  static std::optional<NettleAES> buildKey(const ByteString& key) {
+    if (key.size() != static_cast<std::size_t>(KeyBits / 8)) return std::nullopt;
+    return NettleAES(key);
+  }
+  ByteString encryptBlock(const ByteString& in) const {
+    return apply(Meta->encrypt, encrypt_.get(), in);
+  }
+  ByteString decryptBlock(const ByteString& in) const {
+    return apply(Meta->decrypt, decrypt_.get(), in);
+  }
+
+ private:
+  using Context = std::shared_ptr<std::byte[]>;
+
+  // Both key schedules run once; copies of the key share them.
+  explicit NettleAES(const ByteString& key)
+      : encrypt_(new std::byte[Meta->context_size]), decrypt_(new std::byte[Meta->context_size]) {
+    Meta->set_encrypt_key(encrypt_.get(), key.data());
+    Meta->set_decrypt_key(decrypt_.get(), key.data());
+  }
+
+  static ByteString apply(nettle_cipher_func* f, const std::byte* ctx, const ByteString& in) {
+    if (in.size() % 16 != 0) throw std::invalid_argument("AES: input is not whole blocks");
+    ByteString out(in.size());
+    if (!in.empty()) f(ctx, in.size(), out.data(), in.data());
+    return out;
+  }
+
+  Context encrypt_;
+  Context decrypt_;
+};
+
+using NettleAES128 = NettleAES<&nettle_aes128, 128>;
+using NettleAES256 = NettleAES<&nettle_aes256, 256>;
+
+}  // namespace kavrit::examples

@@ -1,0 +1,155 @@
+// kavrit-fault-catch-rates: how often each suite catches the faults of
+// examples/broken/boundary_faults.hpp over a number of RapidCheck seeds (20 by default). A suite
+// catches a fault under a seed when any of its leaves fails: a unit case by throwing, a property
+// by failing (giving up does not count). Prints one row per fault and suite with the rate and the
+// leaves that failed under at least one seed.
+//
+//   kavrit-fault-catch-rates [seeds [first seed]]
+
+#include <cstdint>
+#include <cstdio>
+#include <exception>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "broken/boundary_faults.hpp"
+#include "kavrit/test/aes.hpp"
+#include "kavrit/test/block_cipher_continuation.hpp"
+#include "kavrit/test/block_cipher_props.hpp"
+#include "kavrit/test/differential.hpp"
+#include "kavrit/test/hash_chunking.hpp"
+#include "kavrit/test/hash_props.hpp"
+#include "kavrit/test/sha.hpp"
+#include "openssl/openssl_aes.hpp"
+#include "openssl/openssl_digest.hpp"
+
+namespace {
+
+using namespace kavrit;
+using namespace kavrit::examples;
+using test::Test;
+
+struct Suite {
+  const char* fault;
+  const char* suite;
+  std::function<std::vector<Test>()> build;
+};
+
+void collect(const Test& tree, std::vector<Test>& out) {
+  if (tree.kind() != Test::Kind::Group) {
+    out.push_back(tree);
+    return;
+  }
+  for (const Test& child : tree.children()) collect(child, out);
+}
+
+bool fails(const Test& leaf, std::uint64_t seed) {
+  if (leaf.kind() == Test::Kind::Case) {
+    try {
+      leaf.run();
+      return false;
+    } catch (const std::exception&) {
+      return true;
+    }
+  }
+  rc::detail::TestParams params;
+  params.seed = seed;
+  return leaf.check(leaf.name(), params).outcome == test::PropertyResult::Outcome::Failed;
+}
+
+std::vector<Suite> suites() {
+  using Repeat256 = RepeatsBlockAtChunkEdge<SHA256>;
+  using Repeat512 = RepeatsBlockAtChunkEdge<SHA512>;
+  using First256 = RepeatsBlockAtChunkEdge<SHA256, true>;
+  using LastBit = IgnoresLastBit<SHA256>;
+  using OneBlock = OneBlockCbcKeepsIv<AES128>;
+  const char* repeat256 = "SHA-256 repeating the block a chunk ends on";
+  const char* repeat512 = "SHA-512 repeating the block a chunk ends on";
+  const char* first256 = "SHA-256 repeating the first block at a chunk edge";
+  const char* lastBit = "SHA-256 ignoring the last bit";
+  const char* oneBlock = "AES-128 CBC with a wrong next IV for one block";
+  return {
+      {repeat256, "makeHashPropTests",
+       [] { return std::vector<Test>{test::makeHashPropTests<Repeat256>()}; }},
+      {repeat256, "makeSHA256Tests (KATs + props)",
+       [] { return test::makeSHA256Tests<Repeat256>(); }},
+      {repeat256, "makeHashChunkingTests",
+       [] { return std::vector<Test>{test::makeHashChunkingTests<Repeat256>()}; }},
+      {repeat256, "makeDifferentialHashTests",
+       [] { return std::vector<Test>{test::makeDifferentialHashTests<Repeat256, SHA256>()}; }},
+      {repeat512, "makeHashPropTests",
+       [] { return std::vector<Test>{test::makeHashPropTests<Repeat512>()}; }},
+      {repeat512, "makeSHA512Tests (KATs + props)",
+       [] { return test::makeSHA512Tests<Repeat512>(); }},
+      {repeat512, "makeHashChunkingTests",
+       [] { return std::vector<Test>{test::makeHashChunkingTests<Repeat512>()}; }},
+      {repeat512, "makeDifferentialHashTests",
+       [] { return std::vector<Test>{test::makeDifferentialHashTests<Repeat512, SHA512>()}; }},
+      {first256, "makeHashPropTests",
+       [] { return std::vector<Test>{test::makeHashPropTests<First256>()}; }},
+      {first256, "makeSHA256Tests (KATs + props)",
+       [] { return test::makeSHA256Tests<First256>(); }},
+      {first256, "makeHashChunkingTests",
+       [] { return std::vector<Test>{test::makeHashChunkingTests<First256>()}; }},
+      {first256, "makeDifferentialHashTests",
+       [] { return std::vector<Test>{test::makeDifferentialHashTests<First256, SHA256>()}; }},
+      {lastBit, "makeHashPropTests",
+       [] { return std::vector<Test>{test::makeHashPropTests<LastBit>()}; }},
+      {lastBit, "makeSHA256Tests (KATs + props)", [] { return test::makeSHA256Tests<LastBit>(); }},
+      {lastBit, "makeHashChunkingTests",
+       [] { return std::vector<Test>{test::makeHashChunkingTests<LastBit>()}; }},
+      {lastBit, "makeDifferentialHashTests",
+       [] { return std::vector<Test>{test::makeDifferentialHashTests<LastBit, SHA256>()}; }},
+      {oneBlock, "makeBlockCipherPropTests",
+       [] { return test::makeBlockCipherPropTests<OneBlock>(); }},
+      {oneBlock, "makeAESTests (KATs + props)", [] { return test::makeAESTests<OneBlock>(); }},
+      {oneBlock, "makeBlockCipherContinuationTests",
+       [] { return std::vector<Test>{test::makeBlockCipherContinuationTests<OneBlock>()}; }},
+      {oneBlock, "makeDifferentialBlockCipherTests",
+       [] {
+         return std::vector<Test>{test::makeDifferentialBlockCipherTests<OneBlock, AES128>()};
+       }},
+  };
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::uint64_t seeds = argc > 1 ? std::stoull(argv[1]) : 20;
+  const std::uint64_t first = argc > 2 ? std::stoull(argv[2]) : 1;
+  std::printf("%-50s %-36s %8s  %s\n", "fault", "suite", "caught", "leaves that failed");
+  for (const Suite& suite : suites()) {
+    std::vector<Test> leaves;
+    for (const Test& tree : suite.build()) collect(tree, leaves);
+    std::uint64_t caught = 0;
+    std::map<std::string, int> failed;
+    for (std::uint64_t seed = first; seed < first + seeds; ++seed) {
+      bool any = false;
+      for (const Test& leaf : leaves) {
+        if (fails(leaf, seed)) {
+          any = true;
+          ++failed[leaf.name()];
+        }
+      }
+      caught += any ? 1 : 0;
+    }
+    // Known-answer cases fail under every seed alike; name a few and count the rest.
+    std::string names;
+    std::size_t shown = 0;
+    for (const auto& [name, count] : failed) {
+      if (shown++ == 4) {
+        names += ", and " + std::to_string(failed.size() - 4) + " more";
+        break;
+      }
+      names += (names.empty() ? "" : ", ") + name + " " + std::to_string(count) + "/" +
+               std::to_string(seeds);
+    }
+    std::printf("%-50s %-36s %5llu/%llu  %s\n", suite.fault, suite.suite,
+                static_cast<unsigned long long>(caught), static_cast<unsigned long long>(seeds),
+                names.c_str());
+    std::fflush(stdout);
+  }
+  return 0;
+}
