@@ -129,12 +129,7 @@ std::vector<AESVector> readAESVectors(const std::function<bool(const ByteString&
 }
 
 ByteString decodeAESField(const AESVector& vector, std::string_view field, const std::string& hex) {
-  try {
-    return hexStringToBS(hex);
-  } catch (const std::invalid_argument& error) {
-    throw std::invalid_argument(vector.name + ": field " + std::string(field) + ": " +
-                                error.what() + "\nvector file: " + vector.path);
-  }
+  return decodeVectorField(vector.name, vector.path, field, hex);
 }
 
 std::string aesFailurePrefix(const AESVector& vector) {

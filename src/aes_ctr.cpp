@@ -63,12 +63,7 @@ std::vector<AESCTRVector> readAESCTRVectors(
 
 ByteString decodeAESCTRField(const AESCTRVector& vector, std::string_view field,
                              const std::string& hex) {
-  try {
-    return hexStringToBS(hex);
-  } catch (const std::invalid_argument& error) {
-    throw std::invalid_argument(vector.name + ": field " + std::string(field) + ": " +
-                                error.what() + "\nvector file: " + vector.path);
-  }
+  return decodeVectorField(vector.name, vector.path, field, hex);
 }
 
 ByteString padToBlocks(ByteString bytes, std::size_t blockBytes) {

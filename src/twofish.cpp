@@ -115,12 +115,7 @@ std::vector<TwofishVector> readTwofishVectors(
 
 ByteString decodeTwofishField(const TwofishVector& vector, std::string_view field,
                               const std::string& hex) {
-  try {
-    return hexStringToBS(hex);
-  } catch (const std::invalid_argument& error) {
-    throw std::invalid_argument(vector.name + ": field " + std::string(field) + ": " +
-                                error.what() + "\nvector file: " + vector.path);
-  }
+  return decodeVectorField(vector.name, vector.path, field, hex);
 }
 
 std::string rejectedKeyMessage(const TwofishVector& vector, std::size_t keyBytes) {
