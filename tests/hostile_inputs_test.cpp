@@ -27,6 +27,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;  // literals holding NUL bytes
 using kavrit::ByteString;
 using kavrit::LazyByteString;
 using kavrit::examples::AES128;
@@ -74,7 +75,7 @@ TEST(HostileVectorFiles, EmptyBinaryAndNulFilesGiveNoTestsBesideTheGoodOnes) {
   std::string garbage;
   for (int i = 0; i < 4096; ++i) garbage += static_cast<char>((i * 131 + 7) % 256);
   dir.write("SHA256Garbage.rsp", garbage);
-  dir.write("SHA256Nul.rsp", std::string("\0\0\0[L = 32]\0\n\0Len\0= 0\n", 24));
+  dir.write("SHA256Nul.rsp", "\0\0\0[L = 32]\0\n\0Len\0= 0\n"s);
 
   const std::vector<Tree> cases = shaCases(kavrit::test::makeSHA256Tests<SHA256>());
   ASSERT_EQ(cases.size(), 3u);
@@ -83,8 +84,7 @@ TEST(HostileVectorFiles, EmptyBinaryAndNulFilesGiveNoTestsBesideTheGoodOnes) {
 
 TEST(HostileVectorFiles, NulInsideAValueFailsOnlyThatTestWithTheDecoderError) {
   ScratchVectorDir dir("Test/KAT_SHA");
-  dir.write("SHA256ShortMsg.rsp",
-            goodShaFile() + std::string("Len = 16\nMsg = a\0b1\nMD = 00\n", 28));
+  dir.write("SHA256ShortMsg.rsp", goodShaFile() + "Len = 16\nMsg = a\0b1\nMD = 00\n"s);
   const std::vector<Tree> cases = shaCases(kavrit::test::makeSHA256Tests<SHA256>());
   ASSERT_EQ(cases.size(), 4u);
   const auto results = outcomes(cases);
