@@ -18,6 +18,7 @@
 #include "cipher_kat_support.hpp"
 #include "kavrit/hash.hpp"
 #include "kavrit/test/aes.hpp"
+#include "kavrit/test/aes_ctr.hpp"
 #include "kavrit/test/hash_props.hpp"
 #include "kavrit/test/sha.hpp"
 #include "kavrit/test/vector_files.hpp"
@@ -324,6 +325,27 @@ TEST(HostileImplementations, CipherThatThrowsOrShortensFailsOnlyItsOwnTests) {
   ASSERT_TRUE(results[3].has_value());
   EXPECT_TRUE(contains(*results[3], "lengths differ: 15 vs 16")) << *results[3];
   EXPECT_EQ(results[4], std::nullopt);
+}
+
+TEST(HostileImplementations, KeyScheduleThrowingFailsOnlyItsOwnCtrTest) {
+  const ByteString key(16, 0x10), iv(16, 0xF0), plaintext(32, 0x5A);
+  const ByteString ciphertext =
+      kavrit::ctr(*AES128::buildKey(key), *kavrit::IV<AES128>::parse(iv), plaintext).first;
+  ByteString poisoned = key;
+  poisoned[0] = kPoisonKey;
+  const auto record = [&](int count, const ByteString& k) {
+    return "COUNT = " + std::to_string(count) + "\nKEY = " + kavrit::toHex(k) +
+           "\nIV = " + kavrit::toHex(iv) + "\nPLAINTEXT = " + kavrit::toHex(plaintext) +
+           "\nCIPHERTEXT = " + kavrit::toHex(ciphertext) + "\n\n";
+  };
+  ScratchVectorDir dir("Test/KAT_AES_CTR");
+  dir.write("CTRHostilee.rsp", "[ENCRYPT]\n\n" + record(0, poisoned) + record(1, key));
+  const auto results = outcomes(kavrit::test::makeAESCTRTests<TroubledAES128>());
+  ASSERT_EQ(results.size(), 2u);
+  ASSERT_TRUE(results[0].has_value());
+  EXPECT_TRUE(contains(*results[0], "key schedule exploded")) << *results[0];
+  EXPECT_TRUE(contains(*results[0], "CTRHostilee.rsp")) << *results[0];
+  EXPECT_EQ(results[1], std::nullopt) << *results[1];
 }
 
 TEST(HostileImplementations, CipherShorteningInAChainedModeGetsALengthError) {
