@@ -8,6 +8,8 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "kavrit/block_cipher.hpp"
 #include "kavrit/test/test_tree.hpp"
@@ -21,6 +23,21 @@ std::string describeException(const std::exception_ptr& error);
 /// the step of the implementation that threw and the exception's text.
 Test implementationErrorCase(std::string name, std::string_view path, std::string_view step,
                              const std::exception_ptr& error);
+
+/// Runs `step`, a call into the implementation made while a suite is built. When it throws, the
+/// test `name` of the vector file `path` is appended to `tests` as a case failing with that error
+/// and the result is false; the caller then skips the vector.
+template <class Step>
+bool buildStepSucceeds(std::vector<Test>& tests, const std::string& name, std::string_view path,
+                       std::string_view stepName, Step&& step) {
+  try {
+    std::forward<Step>(step)();
+    return true;
+  } catch (...) {
+    tests.push_back(implementationErrorCase(name, path, stepName, std::current_exception()));
+    return false;
+  }
+}
 
 /// Whether `IV<K>::parse` takes `bytes`, for the builders' record filters. A parse that throws
 /// counts as taking them, so that the record is kept and its test reports the error.
