@@ -15,7 +15,7 @@ using namespace kavrit;
 
 // Runs every leaf of `group` once per iteration: unit cases directly, properties with seed 42.
 void runGroup(benchmark::State& state, const test::Test& group) {
-  rc::detail::TestParams params;
+  kavrit::test::PropertyParams params;
   params.seed = 42;
   for (auto _ : state) {
     for (const test::Test& leaf : group.children()) {

@@ -5,7 +5,7 @@
 
 #include <rapidcheck.h>
 
-#include "kavrit/test/arbitrary.hpp"
+#include "kavrit/rapidcheck/generators.hpp"
 
 namespace {
 

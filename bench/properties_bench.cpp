@@ -6,7 +6,7 @@
 
 #include <rapidcheck.h>
 
-#include "kavrit/test/arbitrary.hpp"
+#include "kavrit/rapidcheck/generators.hpp"
 #include "kavrit/test/block_cipher_props.hpp"
 #include "kavrit/test/hash_props.hpp"
 #include "openssl/openssl_aes.hpp"
@@ -16,8 +16,8 @@ namespace {
 
 using namespace kavrit;
 
-rc::detail::TestParams params() {
-  rc::detail::TestParams p;  // RapidCheck's defaults: 100 cases, sizes up to 100
+kavrit::test::PropertyParams params() {
+  kavrit::test::PropertyParams p;  // RapidCheck's defaults: 100 cases, sizes up to 100
   p.seed = 42;
   return p;
 }

@@ -1,10 +1,14 @@
 #include "kavrit/test/aes.hpp"
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "kavrit/test/assert.hpp"
+#include "kavrit/test/block_cipher_props.hpp"
 #include "kavrit/test/hex.hpp"
+#include "kavrit/test/implementation_error.hpp"
 #include "kavrit/test/parse_nist_kats.hpp"
 #include "kavrit/test/paths.hpp"
 #include "kavrit/test/vector_files.hpp"
@@ -140,4 +144,66 @@ std::string aesFailurePrefix(const AESVector& vector) {
 }
 
 }  // namespace detail
+}  // namespace kavrit::test
+
+namespace kavrit::test {
+namespace {
+
+ByteString applyAESMode(const AnyKey& key, AESMode mode, const ByteString& iv,
+                        const ByteString& input) {
+  switch (mode) {
+    case AESMode::ECBEncrypt:
+      return key.encryptBlock(input);
+    case AESMode::ECBDecrypt:
+      return key.decryptBlock(input);
+    case AESMode::CBCEncrypt:
+      return key.chained(ChainedMode::CBC, iv, input).first;
+    case AESMode::CBCDecrypt:
+      return key.chained(ChainedMode::UnCBC, iv, input).first;
+    case AESMode::CFBEncrypt:
+      return key.chained(ChainedMode::CFB, iv, input).first;
+    case AESMode::CFBDecrypt:
+      return key.chained(ChainedMode::UnCFB, iv, input).first;
+    case AESMode::OFBEncrypt:
+      return key.chained(ChainedMode::OFB, iv, input).first;
+    case AESMode::OFBDecrypt:
+      return key.chained(ChainedMode::UnOFB, iv, input).first;
+  }
+  throw std::logic_error("applyAESMode: unknown mode");
+}
+
+}  // namespace
+
+std::vector<Test> makeAESTests(const AnyBlockCipher& cipher) {
+  std::vector<Test> tests;
+  const auto ivAccepted = [&cipher](const ByteString& iv) {
+    return ivAcceptedOrThrows(cipher, iv);
+  };
+  for (detail::AESVector& vector : detail::readAESVectors(ivAccepted)) {
+    // Which vectors apply is decided now; the key itself is built again when the test runs.
+    bool keep = false;
+    const auto build = [&] {
+      keep = cipher.buildKey(vector.key) != nullptr;
+      if (keep && aesModeUsesIV(vector.mode)) vector.iv = cipher.parseIV(vector.iv).value();
+    };
+    if (!buildStepSucceeds(tests, vector.name, vector.path, "buildKey or IV::parse", build)) {
+      continue;
+    }
+    if (!keep) continue;
+    std::string name = vector.name;
+    tests.push_back(testCase(std::move(name), [&cipher, v = std::move(vector)] {
+      const std::unique_ptr<const AnyKey> key = buildKeyAtRun(cipher, v.key, v.name, v.path);
+      const ByteString plaintext = detail::decodeAESField(v, "PLAINTEXT", v.plaintextHex);
+      const ByteString ciphertext = detail::decodeAESField(v, "CIPHERTEXT", v.ciphertextHex);
+      const bool encrypts = aesModeEncrypts(v.mode);
+      const ByteString computed =
+          applyAESMode(*key, v.mode, v.iv, encrypts ? plaintext : ciphertext);
+      assertEqual(detail::aesFailurePrefix(v), computed, encrypts ? ciphertext : plaintext,
+                  ValueLabels{"computed", "vector"});
+    }));
+  }
+  for (Test& law : makeBlockCipherPropTests(cipher)) tests.push_back(std::move(law));
+  return tests;
+}
+
 }  // namespace kavrit::test

@@ -1,13 +1,17 @@
 #include "kavrit/test/aes_ctr.hpp"
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "kavrit/test/aes.hpp"
+#include "kavrit/test/assert.hpp"
 #include "kavrit/test/hex.hpp"
+#include "kavrit/test/implementation_error.hpp"
 #include "kavrit/test/parse_nist_kats.hpp"
 #include "kavrit/test/paths.hpp"
+#include "kavrit/test/vector_files.hpp"
 
 namespace kavrit::test::detail {
 namespace {
@@ -88,3 +92,47 @@ std::string aesCTRNextIVPrefix(const AESCTRVector& vector) {
 }
 
 }  // namespace kavrit::test::detail
+
+namespace kavrit::test {
+
+std::vector<Test> makeAESCTRTests(const AnyBlockCipher& cipher) {
+  std::vector<Test> tests;
+  const auto ivAccepted = [&cipher](const ByteString& iv) {
+    return ivAcceptedOrThrows(cipher, iv);
+  };
+  for (detail::AESCTRVector& vector : detail::readAESCTRVectors(ivAccepted)) {
+    // Which vectors apply is decided now; the key itself is built again when the test runs.
+    bool keep = false;
+    const auto build = [&] {
+      keep = cipher.buildKey(vector.key) != nullptr;
+      if (keep) vector.iv = cipher.parseIV(vector.iv).value();
+    };
+    if (!buildStepSucceeds(tests, vector.name, vector.path, "buildKey or IV::parse", build)) {
+      continue;
+    }
+    if (!keep) continue;
+    std::string name = vector.name;
+    tests.push_back(testCase(std::move(name), [&cipher, v = std::move(vector)] {
+      const std::unique_ptr<const AnyKey> key = buildKeyAtRun(cipher, v.key, v.name, v.path);
+      const ByteString plaintext = detail::decodeAESCTRField(v, "PLAINTEXT", v.plaintextHex);
+      const ByteString ciphertext = detail::decodeAESCTRField(v, "CIPHERTEXT", v.ciphertextHex);
+      const ByteString& input = v.encrypts ? plaintext : ciphertext;
+      const ByteString& expected = v.encrypts ? ciphertext : plaintext;
+      const ByteString padded = detail::padToBlocks(input, cipher.blockBytes());
+      const LazyByteString chunks = chunked(padded, kAESCTRChunkSize);
+      const ChainedMode mode = v.encrypts ? ChainedMode::CTR : ChainedMode::UnCTR;
+      const auto strict = key->chained(mode, v.iv, padded);
+      const auto lazy = key->chainedLazy(mode, v.iv, chunks);
+      const auto length = static_cast<long long>(input.size());
+      assertEqual(
+          detail::aesCTROutputPrefix(v),
+          std::pair(takeBytes(strict.first, length), takeBytes(lazy.first.flatten(), length)),
+          std::pair(expected, expected), ValueLabels{"computed", "vector"});
+      assertEqual(detail::aesCTRNextIVPrefix(v), strict.second, lazy.second,
+                  ValueLabels{"strict", "lazy"});
+    }));
+  }
+  return tests;
+}
+
+}  // namespace kavrit::test

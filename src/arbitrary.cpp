@@ -1,8 +1,9 @@
-#include "kavrit/test/arbitrary.hpp"
+#include "kavrit/rapidcheck/generators.hpp"
 
 #include <algorithm>
 #include <cstring>
 
+#include "kavrit/test/arbitrary.hpp"
 #include "kavrit/test/assert.hpp"
 
 namespace kavrit::test {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "kavrit/test/arbitrary.hpp"
+#include "kavrit/rapidcheck/generators.hpp"
 
 namespace kavrit::test {
 namespace {

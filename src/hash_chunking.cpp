@@ -1,8 +1,22 @@
 #include "kavrit/test/hash_chunking.hpp"
 
+#include <cstddef>
+#include <cstdint>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
-namespace kavrit::test::detail {
+#include <rapidcheck.h>
+
+#include "hash_edges.hpp"
+#include "kavrit/rapidcheck/generators.hpp"
+#include "kavrit/rapidcheck/property.hpp"
+#include "kavrit/test/assert.hpp"
+#include "kavrit/test/boundaries.hpp"
+
+namespace kavrit::test {
+
+namespace detail {
 
 std::size_t boundaryBlockBytes(long bits) {
   if (bits < 8 || bits / 8 > static_cast<long>(kMaxBoundaryBlockBytes)) {
@@ -40,4 +54,85 @@ std::string chunkedMessageText(const ChunkPlan& plan) {
          describeChunkPlan(plan);
 }
 
-}  // namespace kavrit::test::detail
+}  // namespace detail
+
+namespace {
+
+using detail::boundaryBlockBytes;
+using detail::chunkedMessageText;
+using detail::fixedMessage;
+
+// Messages of the chunking and bit cases: boundaryLengths(B, kChunkingBlocks).
+constexpr std::size_t kChunkingBlocks = 4;
+
+void assertChunkedDigest(const AnyHash& h, const ByteString& message, const ChunkPlan& plan,
+                         const Digest& strict) {
+  assertEqual("hash of " + chunkedMessageText(plan) + " differs from hashStrict", strict,
+              h.hash(applyChunkPlan(message, plan)), ValueLabels{"hashStrict", "hash"});
+}
+
+void everyChunkSize(const AnyHash& h) {
+  const std::size_t b = boundaryBlockBytes(h.blockLength());
+  for (const std::size_t n : boundaryLengths(b, kChunkingBlocks)) {
+    const ByteString message = fixedMessage(n);
+    const Digest strict = h.hashStrict(message);
+    for (std::size_t size = 1; size <= 2 * b + 1; ++size) {
+      assertChunkedDigest(h, message, fixedSizeChunks(n, size), strict);
+    }
+  }
+}
+
+void everyTwoChunkSplit(const AnyHash& h) {
+  const std::size_t b = boundaryBlockBytes(h.blockLength());
+  for (const std::size_t n : boundaryLengths(b, kChunkingBlocks)) {
+    const ByteString message = fixedMessage(n);
+    const Digest strict = h.hashStrict(message);
+    for (std::size_t at = 1; at < n; ++at) assertChunkedDigest(h, message, splitAt(n, at), strict);
+  }
+}
+
+void everyBitCounts(const AnyHash& h) {
+  const std::size_t b = boundaryBlockBytes(h.blockLength());
+  for (const std::size_t n : boundaryLengths(b, kChunkingBlocks)) {
+    ByteString message = fixedMessage(n);
+    const Digest original = h.hashStrict(message);
+    for (const std::size_t bit : detail::bitsToFlip(n, b)) {
+      const auto mask = static_cast<std::uint8_t>(1u << (bit % 8));
+      message[bit / 8] ^= mask;
+      const Digest flipped = h.hashStrict(message);
+      message[bit / 8] ^= mask;
+      if (flipped == original) {
+        throw AssertionFailure("flipping bit " + std::to_string(bit % 8) + " (mask " +
+                               toHex({mask}) + ") of byte " + std::to_string(bit / 8) + " of the " +
+                               std::to_string(n) + "-byte message leaves its digest unchanged: " +
+                               original.text() + "\nmessage: " + toHex(message));
+      }
+    }
+  }
+}
+
+}  // namespace
+
+Test makeHashChunkingTests(const AnyHash& h) {
+  return testGroup(
+      "Hash Chunking Tests",
+      {
+          testCase("EveryChunkSize", [&h] { everyChunkSize(h); }),
+          testCase("EveryTwoChunkSplit", [&h] { everyTwoChunkSplit(h); }),
+          testProperty("BoundaryChunkPlans",
+                       [&h] {
+                         const std::size_t b = boundaryBlockBytes(h.blockLength());
+                         const RandomBytes m = *rc::gen::map(
+                             arbitraryBoundaryByteString(b),
+                             [](ByteString bytes) { return RandomBytes{std::move(bytes)}; });
+                         const ChunkPlan plan = *arbitraryChunkPlan(m.value.size(), b);
+                         if (!(h.hash(applyChunkPlan(m.value, plan)) == h.hashStrict(m.value))) {
+                           RC_FAIL("hash of " + chunkedMessageText(plan) +
+                                   " differs from hashStrict");
+                         }
+                       }),
+          testCase("EveryBitCounts", [&h] { everyBitCounts(h); }),
+      });
+}
+
+}  // namespace kavrit::test

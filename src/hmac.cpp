@@ -2,9 +2,11 @@
 
 #include <stdexcept>
 
+#include "kavrit/test/assert.hpp"
 #include "kavrit/test/hex.hpp"
 #include "kavrit/test/parse_nist_kats.hpp"
 #include "kavrit/test/paths.hpp"
+#include "kavrit/test/vector_files.hpp"
 
 namespace kavrit::test::hmac_kat {
 
@@ -50,6 +52,27 @@ Inputs decode(const Vector& vector) {
   } catch (const std::invalid_argument& e) {
     throw std::invalid_argument(vector.prefix + "\n" + e.what());
   }
+}
+
+}  // namespace kavrit::test::hmac_kat
+
+namespace kavrit::test::hmac_kat {
+
+std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm) {
+  std::vector<Test> tests;
+  for (Vector& vector : readVectors(algorithm)) {
+    std::string name = vector.name;
+    tests.push_back(testCase(std::move(name), [&hash, vector = std::move(vector)] {
+      const Inputs in = decode(vector);
+      const ByteString strict =
+          takeBytes(hash.hmacStrict(in.key, in.message).serialize(), in.tagBytes);
+      const ByteString lazy =
+          takeBytes(hash.hmac(in.key, chunked(in.message, kChunkSize)).serialize(), in.tagBytes);
+      assertEqual(vector.prefix, std::pair(strict, lazy), std::pair(in.mac, in.mac),
+                  ValueLabels{"computed", "vector"});
+    }));
+  }
+  return tests;
 }
 
 }  // namespace kavrit::test::hmac_kat

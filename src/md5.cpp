@@ -1,7 +1,13 @@
 #include "kavrit/test/md5.hpp"
 
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include "kavrit/test/assert.hpp"
+#include "kavrit/test/hash_props.hpp"
+#include "kavrit/test/hex.hpp"
 
 namespace kavrit::test::md5_kat {
 namespace {
@@ -48,3 +54,25 @@ std::string parseRejectedMessage(std::size_t index) {
 }
 
 }  // namespace kavrit::test::md5_kat
+
+namespace kavrit::test {
+
+std::vector<Test> makeMD5Tests(const AnyHash& hash) {
+  std::vector<Test> cases;
+  const std::vector<md5_kat::Row>& rows = md5_kat::rows();
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    cases.push_back(testCase("md5KAT", [&hash, index = i + 1, row = rows[i]] {
+      const Digest computed = hash.hash(LazyByteString(row.chunks));
+      const std::optional<Digest> stored = hash.parse(hexStringToBS(row.digestHex));
+      if (!stored) throw std::runtime_error(md5_kat::parseRejectedMessage(index));
+      assertEqual("md5KAT" + std::to_string(index), computed, *stored,
+                  ValueLabels{"computed", "vector"});
+    }));
+  }
+  std::vector<Test> trees;
+  trees.push_back(makeHashPropTests(hash));
+  trees.push_back(testGroup("MD5 KATs", std::move(cases)));
+  return trees;
+}
+
+}  // namespace kavrit::test

@@ -2,9 +2,12 @@
 
 #include <stdexcept>
 
+#include "kavrit/test/assert.hpp"
+#include "kavrit/test/hash_props.hpp"
 #include "kavrit/test/hex.hpp"
 #include "kavrit/test/parse_nist_kats.hpp"
 #include "kavrit/test/paths.hpp"
+#include "kavrit/test/vector_files.hpp"
 
 namespace kavrit::test::sha_kat {
 namespace {
@@ -59,6 +62,26 @@ Inputs decode(const Vector& vector) {
   } catch (const std::invalid_argument& e) {
     throw std::invalid_argument(vector.prefix + "\n" + e.what());
   }
+}
+
+}  // namespace kavrit::test::sha_kat
+
+namespace kavrit::test::sha_kat {
+
+std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm) {
+  std::vector<Test> tests;
+  for (Vector& vector : readVectors(algorithm)) {
+    std::string name = vector.name;
+    tests.push_back(testCase(std::move(name), [&hash, vector = std::move(vector)] {
+      const Inputs in = decode(vector);
+      const ByteString strict = hash.hashStrictBytes(in.message);
+      const ByteString lazy = hash.hashBytes(chunked(in.message, kChunkSize));
+      assertEqual(vector.prefix, std::pair(strict, lazy), std::pair(in.digest, in.digest),
+                  ValueLabels{"computed", "vector"});
+    }));
+  }
+  tests.push_back(makeHashPropTests(hash));
+  return tests;
 }
 
 }  // namespace kavrit::test::sha_kat

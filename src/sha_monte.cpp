@@ -1,10 +1,13 @@
 #include "kavrit/test/sha_monte.hpp"
 
+#include <array>
 #include <stdexcept>
 
+#include "kavrit/test/assert.hpp"
 #include "kavrit/test/hex.hpp"
 #include "kavrit/test/parse_nist_kats.hpp"
 #include "kavrit/test/paths.hpp"
+#include "kavrit/test/vector_files.hpp"
 #include "kavrit/test/sha.hpp"
 
 namespace kavrit::test::sha_monte {
@@ -58,6 +61,45 @@ std::string failurePrefix(const Checkpoint& checkpoint, std::size_t firstSplit) 
   if (firstSplit == 0) return checkpoint.prefix;
   return checkpoint.prefix + "\nhashStrict and hash (" + std::to_string(kChunkSize) +
          "-byte chunks) first differ at iteration " + std::to_string(firstSplit);
+}
+
+}  // namespace kavrit::test::sha_monte
+
+namespace kavrit::test::sha_monte {
+
+Outcome iterate(const AnyHash& hash, const ByteString& start) {
+  std::array<ByteString, 3> strict{start, start, start};
+  std::array<ByteString, 3> lazy = strict;
+  Outcome outcome;
+  ByteString message;
+  for (std::size_t step = 1; step <= kIterations; ++step) {
+    message.clear();
+    for (const ByteString& md : strict) message.insert(message.end(), md.begin(), md.end());
+    ByteString s = hash.hashStrictBytes(message);
+    message.clear();
+    for (const ByteString& md : lazy) message.insert(message.end(), md.begin(), md.end());
+    ByteString l = hash.hashBytes(chunked(message, kChunkSize));
+    if (outcome.firstSplit == 0 && s != l) outcome.firstSplit = step;
+    strict = {std::move(strict[1]), std::move(strict[2]), std::move(s)};
+    lazy = {std::move(lazy[1]), std::move(lazy[2]), std::move(l)};
+  }
+  outcome.strict = std::move(strict[2]);
+  outcome.lazy = std::move(lazy[2]);
+  return outcome;
+}
+
+std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm) {
+  std::vector<Test> tests;
+  for (Checkpoint& checkpoint : readCheckpoints(algorithm)) {
+    std::string name = checkpoint.name;
+    tests.push_back(testCase(std::move(name), [&hash, c = std::move(checkpoint)] {
+      const auto [start, md] = decode(c);
+      const Outcome outcome = iterate(hash, start);
+      assertEqual(failurePrefix(c, outcome.firstSplit), std::pair(outcome.strict, outcome.lazy),
+                  std::pair(md, md), ValueLabels{"computed", "vector"});
+    }));
+  }
+  return tests;
 }
 
 }  // namespace kavrit::test::sha_monte

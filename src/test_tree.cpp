@@ -5,19 +5,23 @@
 #include <stdexcept>
 #include <variant>
 
+#include "kavrit/rapidcheck/property.hpp"
+
 namespace kavrit::test {
 
 struct Test::Node {
   Kind kind;
   std::string name;
   std::function<void()> assertion;
-  std::optional<rc::detail::Property> property;
+  std::shared_ptr<const detail::PropertyHolder> property;
   std::vector<Test> children;
+  std::optional<SourceLocation> location;
 };
 
 Test::Kind Test::kind() const noexcept { return node_->kind; }
 const std::string& Test::name() const noexcept { return node_->name; }
 const std::vector<Test>& Test::children() const noexcept { return node_->children; }
+const std::optional<SourceLocation>& Test::location() const noexcept { return node_->location; }
 
 void Test::run() const {
   if (node_->kind != Kind::Case)
@@ -25,19 +29,42 @@ void Test::run() const {
   node_->assertion();
 }
 
-PropertyResult Test::check(const std::string& id) const {
-  return check(id, rc::detail::configuration().testParams);
-}
+namespace {
 
-PropertyResult Test::check(const std::string& id, const rc::detail::TestParams& params) const {
+PropertyResult checkWith(const std::string& name, const detail::PropertyHolder& holder,
+                         const std::string& id, const rc::detail::TestParams& params);
+
+}  // namespace
+
+PropertyResult Test::check(const std::string& id) const {
   if (node_->kind != Kind::Property) {
     throw std::logic_error("Test::check: \"" + name() + "\" is not a property");
   }
+  return checkWith(name(), *node_->property, id, rc::detail::configuration().testParams);
+}
+
+PropertyResult Test::check(const std::string& id, const PropertyParams& params) const {
+  if (node_->kind != Kind::Property) {
+    throw std::logic_error("Test::check: \"" + name() + "\" is not a property");
+  }
+  rc::detail::TestParams rcParams;
+  rcParams.seed = params.seed;
+  rcParams.maxSuccess = params.maxSuccess;
+  rcParams.maxSize = params.maxSize;
+  rcParams.maxDiscardRatio = params.maxDiscardRatio;
+  rcParams.disableShrinking = params.disableShrinking;
+  return checkWith(name(), *node_->property, id, rcParams);
+}
+
+namespace {
+
+PropertyResult checkWith(const std::string& name, const detail::PropertyHolder& holder,
+                         const std::string& id, const rc::detail::TestParams& params) {
   rc::detail::TestMetadata metadata;
   metadata.id = id;
-  metadata.description = name();
+  metadata.description = name;
   const rc::detail::TestResult result =
-      rc::detail::checkProperty(*node_->property, metadata, params);
+      rc::detail::checkProperty(holder.property, metadata, params);
 
   PropertyResult out;
   out.seed = params.seed;
@@ -54,26 +81,34 @@ PropertyResult Test::check(const std::string& id, const rc::detail::TestParams& 
       out.outcome = PropertyResult::Outcome::GaveUp;
       out.successes = result.get<rc::detail::GaveUpResult>().numSuccess;
     }
-    report << "\nProperty \"" << name() << "\" ran with seed " << params.seed
+    report << "\nProperty \"" << name << "\" ran with seed " << params.seed
            << "; repeat this run with RC_PARAMS=\"seed=" << params.seed << "\"";
   }
   out.report = report.str();
   return out;
 }
 
+}  // namespace
+
 Test testCase(std::string name, std::function<void()> assertion) {
-  return Test(std::make_shared<const Test::Node>(
-      Test::Node{Test::Kind::Case, std::move(name), std::move(assertion), std::nullopt, {}}));
+  return testCase(std::move(name), std::move(assertion), std::nullopt);
+}
+
+Test testCase(std::string name, std::function<void()> assertion,
+              std::optional<SourceLocation> location) {
+  return Test(std::make_shared<const Test::Node>(Test::Node{
+      Test::Kind::Case, std::move(name), std::move(assertion), nullptr, {}, std::move(location)}));
 }
 
 Test testGroup(std::string name, std::vector<Test> members) {
   return Test(std::make_shared<const Test::Node>(
-      Test::Node{Test::Kind::Group, std::move(name), {}, std::nullopt, std::move(members)}));
+      Test::Node{Test::Kind::Group, std::move(name), {}, nullptr, std::move(members), {}}));
 }
 
-Test makePropertyTest(std::string name, rc::detail::Property property) {
+Test makePropertyTest(std::string name, std::shared_ptr<const detail::PropertyHolder> property) {
+  if (!property) throw std::invalid_argument("makePropertyTest: \"" + name + "\" has no property");
   return Test(std::make_shared<const Test::Node>(
-      Test::Node{Test::Kind::Property, std::move(name), {}, std::move(property), {}}));
+      Test::Node{Test::Kind::Property, std::move(name), {}, std::move(property), {}, {}}));
 }
 
 std::size_t countLeaves(const std::vector<Test>& trees) {

@@ -1,10 +1,14 @@
 #include "kavrit/test/twofish.hpp"
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "kavrit/test/assert.hpp"
+#include "kavrit/test/block_cipher_props.hpp"
 #include "kavrit/test/hex.hpp"
+#include "kavrit/test/implementation_error.hpp"
 #include "kavrit/test/parse_nist_kats.hpp"
 #include "kavrit/test/paths.hpp"
 #include "kavrit/test/vector_files.hpp"
@@ -144,4 +148,54 @@ std::string twofishFailurePrefix(const TwofishVector& vector) {
 }
 
 }  // namespace detail
+}  // namespace kavrit::test
+
+namespace kavrit::test {
+namespace {
+
+ByteString applyTwofishKind(const AnyKey& key, TwofishKind kind, const ByteString& iv,
+                            const ByteString& input) {
+  switch (kind) {
+    case TwofishKind::VariableKey:
+    case TwofishKind::VariableText:
+    case TwofishKind::Table:
+    case TwofishKind::ECBEncrypt:
+      return key.ecb(input);
+    case TwofishKind::ECBDecrypt:
+      return key.unEcb(input);
+    case TwofishKind::CBCEncrypt:
+      return key.chained(ChainedMode::CBC, iv, input).first;
+    case TwofishKind::CBCDecrypt:
+      return key.chained(ChainedMode::UnCBC, iv, input).first;
+  }
+  throw std::logic_error("applyTwofishKind: unknown kind");
+}
+
+}  // namespace
+
+std::vector<Test> makeTwoFishTests(const AnyBlockCipher& cipher) {
+  std::vector<Test> tests;
+  const auto ivAccepted = [&cipher](const ByteString& iv) {
+    return ivAcceptedOrThrows(cipher, iv);
+  };
+  for (detail::TwofishVector& vector : detail::readTwofishVectors(ivAccepted)) {
+    const auto build = [&] {
+      if (usesIV(vector.kind)) vector.iv = cipher.parseIV(vector.iv).value();
+    };
+    if (!buildStepSucceeds(tests, vector.name, vector.path, "IV::parse", build)) continue;
+    std::string name = vector.name;
+    tests.push_back(testCase(std::move(name), [&cipher, v = std::move(vector)] {
+      const ByteString keyBytes = detail::decodeTwofishField(v, "KEY", v.keyHex);
+      const std::unique_ptr<const AnyKey> key = cipher.buildKey(keyBytes);
+      if (!key) throw std::runtime_error(detail::rejectedKeyMessage(v, keyBytes.size()));
+      const ByteString input = detail::decodeTwofishField(v, v.inputField, v.inputHex);
+      const ByteString expected = detail::decodeTwofishField(v, v.expectedField, v.expectedHex);
+      assertEqual(detail::twofishFailurePrefix(v), applyTwofishKind(*key, v.kind, v.iv, input),
+                  expected, ValueLabels{"computed", "vector"});
+    }));
+  }
+  for (Test& law : makeBlockCipherPropTests(cipher)) tests.push_back(std::move(law));
+  return tests;
+}
+
 }  // namespace kavrit::test

@@ -1,4 +1,4 @@
-#include "kavrit/test/arbitrary.hpp"
+#include "kavrit/rapidcheck/generators.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
 #include "kavrit/test/boundaries.hpp"
+#include "kavrit/rapidcheck/generators.hpp"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "kavrit/gtest/register_tests.hpp"
-#include "kavrit/test/arbitrary.hpp"
+#include "kavrit/rapidcheck/generators.hpp"
+#include "kavrit/rapidcheck/property.hpp"
 #include "kavrit/test/assert.hpp"
 #include "kavrit/test/test_tree.hpp"
 

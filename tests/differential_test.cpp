@@ -1,4 +1,5 @@
 #include "kavrit/test/differential.hpp"
+#include "kavrit/test/assert.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,6 @@
 #include "kavrit/test/hmac.hpp"
+#include "kavrit/test/assert.hpp"
+#include "kavrit/test/vector_files.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
 #include "kavrit/test/md5.hpp"
+#include "kavrit/test/assert.hpp"
 
 #include <gtest/gtest.h>
 

@@ -22,8 +22,8 @@ using Tree = kavrit::test::Test;
 
 inline constexpr std::uint64_t kSeed = 0x6b61767269740001;
 
-inline rc::detail::TestParams fixedParams(std::uint64_t seed = kSeed) {
-  rc::detail::TestParams params;
+inline kavrit::test::PropertyParams fixedParams(std::uint64_t seed = kSeed) {
+  kavrit::test::PropertyParams params;
   params.seed = seed;
   return params;
 }

@@ -15,6 +15,7 @@
 #include "kat_fixture.hpp"
 #include "kavrit/test/aes.hpp"
 #include "kavrit/test/aes_ctr.hpp"
+#include "kavrit/test/block_cipher_props.hpp"
 #include "kavrit/test/hash_props.hpp"
 #include "kavrit/test/hmac.hpp"
 #include "kavrit/test/md5.hpp"

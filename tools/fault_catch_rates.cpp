@@ -54,7 +54,7 @@ bool fails(const Test& leaf, std::uint64_t seed) {
       return true;
     }
   }
-  rc::detail::TestParams params;
+  kavrit::test::PropertyParams params;
   params.seed = seed;
   return leaf.check(leaf.name(), params).outcome == test::PropertyResult::Outcome::Failed;
 }

@@ -13,6 +13,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -60,8 +61,10 @@ std::string digestText(const D& digest) {
   }
 }
 
-/// A MAC key for HMAC over digest type D, made from any bytes.
-template <Hash D>
+/// A MAC key for HMAC over digest type D, made from any bytes. D is not constrained here, so that
+/// a digest type can name MacKey<D> in its own `hmac` and `hmacStrict` members while it is still
+/// incomplete.
+template <class D>
 class MacKey {
  public:
   explicit MacKey(ByteString bytes) : bytes_(std::move(bytes)) {}
@@ -102,15 +105,47 @@ D hmacOuter(const MacKey<D>& key, const D& inner) {
   return D::hashStrict(outer);
 }
 
+// Hook detection, as for the modes: `own_X<D>` when D has the static member X in the documented
+// shape, `names_X<D>` when it has a member called X at all.
+template <class D>
+inline constexpr bool own_hmac =
+    requires(const MacKey<D>& key, const LazyByteString& message) {
+  { D::hmac(key, message) } -> std::same_as<D>;
+};
+template <class D>
+inline constexpr bool names_hmac =
+    requires { &D::hmac; } ||
+    requires(D& d, const MacKey<D>& key, const LazyByteString& message) { d.hmac(key, message); };
+template <class D>
+inline constexpr bool own_hmacStrict = requires(const MacKey<D>& key, const ByteString& message) {
+  { D::hmacStrict(key, message) } -> std::same_as<D>;
+};
+template <class D>
+inline constexpr bool names_hmacStrict =
+    requires { &D::hmacStrict; } ||
+    requires(D& d, const MacKey<D>& key, const ByteString& message) { d.hmacStrict(key, message); };
+
 }  // namespace detail
+
+/// The HMAC hooks that digest type D brings itself ("hmac", "hmacStrict"); kavrit's generic
+/// HMAC serves the others.
+template <Hash D>
+std::vector<std::string_view> ownHashHooks() {
+  std::vector<std::string_view> own;
+  if (detail::own_hmac<D>) own.push_back("hmac");
+  if (detail::own_hmacStrict<D>) own.push_back("hmacStrict");
+  return own;
+}
 
 /// HMAC (RFC 2104) of a lazy message. A digest type with a static
 /// `D::hmac(const MacKey<D>&, const LazyByteString&)` supplies its own.
 template <Hash D>
 D hmac(const MacKey<D>& key, const LazyByteString& message) {
-  if constexpr (requires {
-                  { D::hmac(key, message) } -> std::same_as<D>;
-                }) {
+  static_assert(detail::own_hmac<D> || !detail::names_hmac<D>,
+                "the digest type has a member named `hmac` that kavrit cannot call as its own "
+                "HMAC: the hook must be `static D hmac(const kavrit::MacKey<D>&, const "
+                "kavrit::LazyByteString&)`");
+  if constexpr (detail::own_hmac<D>) {
     return D::hmac(key, message);
   } else {
     std::vector<ByteString> chunks;
@@ -125,9 +160,11 @@ D hmac(const MacKey<D>& key, const LazyByteString& message) {
 /// `D::hmacStrict(const MacKey<D>&, const ByteString&)` supplies its own.
 template <Hash D>
 D hmacStrict(const MacKey<D>& key, const ByteString& message) {
-  if constexpr (requires {
-                  { D::hmacStrict(key, message) } -> std::same_as<D>;
-                }) {
+  static_assert(detail::own_hmacStrict<D> || !detail::names_hmacStrict<D>,
+                "the digest type has a member named `hmacStrict` that kavrit cannot call as its "
+                "own HMAC: the hook must be `static D hmacStrict(const kavrit::MacKey<D>&, const "
+                "kavrit::ByteString&)`");
+  if constexpr (detail::own_hmacStrict<D>) {
     return D::hmacStrict(key, message);
   } else {
     ByteString inner = detail::hmacPad(key, 0x36);

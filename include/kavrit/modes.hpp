@@ -5,17 +5,29 @@
 /// strict form over `ByteString` and a `Lazy` form over `LazyByteString`. All modes work on whole
 /// blocks; an input that is not a whole number of blocks is rejected with std::invalid_argument.
 ///
-/// A key type may bring its own implementation of any mode by defining a member of the same name
-/// and shape, for example `k.cbc(iv, bytes)` or `k.cbcLazy(iv, lazy)` or `k.ecb(bytes)`; the free
-/// function then calls that member instead of the generic implementation here. CFB and OFB use
-/// full-block feedback; CTR increments the whole IV block as one big-endian counter.
+/// A key type may bring its own implementation of any mode by defining a const member of the same
+/// name and shape; the free function then calls that member instead of the generic implementation
+/// here. The shapes, for a key type K:
+///
+///     ByteString ecb(const ByteString&) const;                 // and unEcb
+///     LazyByteString ecbLazy(const LazyByteString&) const;     // and unEcbLazy
+///     std::pair<ByteString, IV<K>> cbc(const IV<K>&, const ByteString&) const;
+///     std::pair<LazyByteString, IV<K>> cbcLazy(const IV<K>&, const LazyByteString&) const;
+///
+/// and the same for unCbc, cfb, unCfb, ofb, unOfb, ctr and unCtr with their Lazy forms. A member
+/// with one of these names but another shape (not const, another return type, other parameters)
+/// is a compile-time error naming the hook, never silently passed over. `ownModeHooks<K>()` lists
+/// the hooks a key type brings. CFB and OFB use full-block feedback; CTR increments the whole IV
+/// block as one big-endian counter.
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 // block_cipher.hpp includes this header at its end, after BlockCipher and IV; including it here
 // as well lets this header be included on its own.
@@ -209,14 +221,58 @@ IV<K> ivFrom(const ByteString& state) {
   return IV<K>::parse(state).value();
 }
 
+// Hook detection. `own_X<K>` holds when K has the member X in the documented shape, so the mode
+// calls it; `names_X<K>` when K has a member called X at all: its address can be taken (one
+// non-template member) or it can be called with the hook's arguments on a non-const key. A type
+// that names a hook without its shape fails the static_assert in the mode function.
+#define KAVRIT_ECB_HOOK(NAME, DATA)                                                     \
+  template <class K>                                                                     \
+  inline constexpr bool own_##NAME = requires(const K& key, const DATA& in) {          \
+    { key.NAME(in) } -> std::same_as<DATA>;                                              \
+  };                                                                                     \
+  template <class K>                                                                     \
+  inline constexpr bool names_##NAME =                                                   \
+      requires { &K::NAME; } || requires(K& key, const DATA& in) { key.NAME(in); };
+
+#define KAVRIT_CHAINED_HOOK(NAME, DATA)                                                    \
+  template <class K>                                                                        \
+  inline constexpr bool own_##NAME = requires(const K& key, const IV<K>& iv, const DATA& in) { \
+    { key.NAME(iv, in) } -> std::same_as<std::pair<DATA, IV<K>>>;                          \
+  };                                                                                        \
+  template <class K>                                                                        \
+  inline constexpr bool names_##NAME =                                                      \
+      requires { &K::NAME; } ||                                                             \
+      requires(K& key, const IV<K>& iv, const DATA& in) { key.NAME(iv, in); };
+
+KAVRIT_ECB_HOOK(ecb, ByteString)
+KAVRIT_ECB_HOOK(unEcb, ByteString)
+KAVRIT_ECB_HOOK(ecbLazy, LazyByteString)
+KAVRIT_ECB_HOOK(unEcbLazy, LazyByteString)
+#define KAVRIT_CHAINED_HOOKS(NAME)          \
+  KAVRIT_CHAINED_HOOK(NAME, ByteString)     \
+  KAVRIT_CHAINED_HOOK(NAME##Lazy, LazyByteString)
+KAVRIT_CHAINED_HOOKS(cbc)
+KAVRIT_CHAINED_HOOKS(unCbc)
+KAVRIT_CHAINED_HOOKS(cfb)
+KAVRIT_CHAINED_HOOKS(unCfb)
+KAVRIT_CHAINED_HOOKS(ofb)
+KAVRIT_CHAINED_HOOKS(unOfb)
+KAVRIT_CHAINED_HOOKS(ctr)
+KAVRIT_CHAINED_HOOKS(unCtr)
+#undef KAVRIT_CHAINED_HOOKS
+#undef KAVRIT_CHAINED_HOOK
+#undef KAVRIT_ECB_HOOK
+
+
 }  // namespace detail
 
 /// ECB encryption of whole blocks.
 template <BlockCipher K>
 ByteString ecb(const K& key, const ByteString& in) {
-  if constexpr (requires {
-                  { key.ecb(in) } -> std::same_as<ByteString>;
-                }) {
+  static_assert(detail::own_ecb<K> || !detail::names_ecb<K>,
+                "the key type has a member named `ecb` that kavrit cannot call as its own ECB: "
+                "the hook must be `ByteString ecb(const ByteString&) const`");
+  if constexpr (detail::own_ecb<K>) {
     return key.ecb(in);
   } else {
     detail::EcbEncryptStep<K> step{key};
@@ -227,9 +283,10 @@ ByteString ecb(const K& key, const ByteString& in) {
 /// ECB decryption of whole blocks.
 template <BlockCipher K>
 ByteString unEcb(const K& key, const ByteString& in) {
-  if constexpr (requires {
-                  { key.unEcb(in) } -> std::same_as<ByteString>;
-                }) {
+  static_assert(detail::own_unEcb<K> || !detail::names_unEcb<K>,
+                "the key type has a member named `unEcb` that kavrit cannot call as its own ECB: "
+                "the hook must be `ByteString unEcb(const ByteString&) const`");
+  if constexpr (detail::own_unEcb<K>) {
     return key.unEcb(in);
   } else {
     detail::EcbDecryptStep<K> step{key};
@@ -240,9 +297,10 @@ ByteString unEcb(const K& key, const ByteString& in) {
 /// ECB encryption of a lazy input; blocks may straddle chunk boundaries.
 template <BlockCipher K>
 LazyByteString ecbLazy(const K& key, const LazyByteString& in) {
-  if constexpr (requires {
-                  { key.ecbLazy(in) } -> std::same_as<LazyByteString>;
-                }) {
+  static_assert(detail::own_ecbLazy<K> || !detail::names_ecbLazy<K>,
+                "the key type has a member named `ecbLazy` that kavrit cannot call as its own ECB: "
+                "the hook must be `LazyByteString ecbLazy(const LazyByteString&) const`");
+  if constexpr (detail::own_ecbLazy<K>) {
     return key.ecbLazy(in);
   } else {
     detail::EcbEncryptStep<K> step{key};
@@ -253,9 +311,10 @@ LazyByteString ecbLazy(const K& key, const LazyByteString& in) {
 /// ECB decryption of a lazy input.
 template <BlockCipher K>
 LazyByteString unEcbLazy(const K& key, const LazyByteString& in) {
-  if constexpr (requires {
-                  { key.unEcbLazy(in) } -> std::same_as<LazyByteString>;
-                }) {
+  static_assert(detail::own_unEcbLazy<K> || !detail::names_unEcbLazy<K>,
+                "the key type has a member named `unEcbLazy` that kavrit cannot call as its own ECB: "
+                "the hook must be `LazyByteString unEcbLazy(const LazyByteString&) const`");
+  if constexpr (detail::own_unEcbLazy<K>) {
     return key.unEcbLazy(in);
   } else {
     detail::EcbDecryptStep<K> step{key};
@@ -267,9 +326,11 @@ LazyByteString unEcbLazy(const K& key, const LazyByteString& in) {
 #define KAVRIT_CHAINED_MODE(NAME, STEP)                                                           \
   template <BlockCipher K>                                                                        \
   std::pair<ByteString, IV<K>> NAME(const K& key, const IV<K>& iv, const ByteString& in) {        \
-    if constexpr (requires {                                                                      \
-                    { key.NAME(iv, in) } -> std::same_as<std::pair<ByteString, IV<K>>>;           \
-                  }) {                                                                            \
+    static_assert(detail::own_##NAME<K> || !detail::names_##NAME<K>,                              \
+                  "the key type has a member named `" #NAME "` that kavrit cannot call as its "    \
+                  "own mode: the hook must be `std::pair<ByteString, IV<K>> " #NAME                \
+                  "(const IV<K>&, const ByteString&) const`");                                     \
+    if constexpr (detail::own_##NAME<K>) {                                                        \
       return key.NAME(iv, in);                                                                    \
     } else {                                                                                      \
       detail::STEP<K> step{key, iv.bytes()};                                                      \
@@ -280,9 +341,11 @@ LazyByteString unEcbLazy(const K& key, const LazyByteString& in) {
   template <BlockCipher K>                                                                        \
   std::pair<LazyByteString, IV<K>> NAME##Lazy(const K& key, const IV<K>& iv,                      \
                                               const LazyByteString& in) {                         \
-    if constexpr (requires {                                                                      \
-                    { key.NAME##Lazy(iv, in) } -> std::same_as<std::pair<LazyByteString, IV<K>>>; \
-                  }) {                                                                            \
+    static_assert(detail::own_##NAME##Lazy<K> || !detail::names_##NAME##Lazy<K>,                  \
+                  "the key type has a member named `" #NAME "Lazy` that kavrit cannot call as "    \
+                  "its own mode: the hook must be `std::pair<LazyByteString, IV<K>> " #NAME        \
+                  "Lazy(const IV<K>&, const LazyByteString&) const`");                            \
+    if constexpr (detail::own_##NAME##Lazy<K>) {                                                  \
       return key.NAME##Lazy(iv, in);                                                              \
     } else {                                                                                      \
       detail::STEP<K> step{key, iv.bytes()};                                                      \
@@ -305,5 +368,33 @@ KAVRIT_CHAINED_MODE(ctr, CtrStep)
 KAVRIT_CHAINED_MODE(unCtr, CtrStep)
 
 #undef KAVRIT_CHAINED_MODE
+
+/// The mode hooks that key type K brings itself (members of the documented shape), in the order
+/// ecb, unEcb, ecbLazy, unEcbLazy, cbc, cbcLazy, unCbc, ... unCtrLazy. The modes call these and
+/// kavrit's generic implementation for every other entry point.
+template <BlockCipher K>
+std::vector<std::string_view> ownModeHooks() {
+  std::vector<std::string_view> own;
+  const auto add = [&own](bool has, std::string_view name) {
+    if (has) own.push_back(name);
+  };
+  add(detail::own_ecb<K>, "ecb");
+  add(detail::own_unEcb<K>, "unEcb");
+  add(detail::own_ecbLazy<K>, "ecbLazy");
+  add(detail::own_unEcbLazy<K>, "unEcbLazy");
+#define KAVRIT_ADD_CHAINED(NAME)                 \
+  add(detail::own_##NAME<K>, #NAME);            \
+  add(detail::own_##NAME##Lazy<K>, #NAME "Lazy");
+  KAVRIT_ADD_CHAINED(cbc)
+  KAVRIT_ADD_CHAINED(unCbc)
+  KAVRIT_ADD_CHAINED(cfb)
+  KAVRIT_ADD_CHAINED(unCfb)
+  KAVRIT_ADD_CHAINED(ofb)
+  KAVRIT_ADD_CHAINED(unOfb)
+  KAVRIT_ADD_CHAINED(ctr)
+  KAVRIT_ADD_CHAINED(unCtr)
+#undef KAVRIT_ADD_CHAINED
+  return own;
+}
 
 }  // namespace kavrit

@@ -20,14 +20,13 @@
 /// - `arbitraryBoundaryByteString(B)`: a length from `arbitraryBoundaryLength(B)`, bytes drawn as
 ///   by `arbitraryByteString()`; the lazy form cuts it by `arbitraryChunkPlan`.
 ///
-/// Like the uniform generators, none of these shrinks: a failure is reported as drawn.
+/// Like the uniform generators, none of these shrinks: a failure is reported as drawn. The
+/// generators return RapidCheck types and live in kavrit/rapidcheck/generators.hpp.
 
 #include <cstddef>
 #include <ostream>
 #include <string>
 #include <vector>
-
-#include <rapidcheck.h>
 
 #include "kavrit/byte_string.hpp"
 
@@ -67,17 +66,6 @@ LazyByteString applyChunkPlan(const ByteString& message, const ChunkPlan& plan);
 /// The plan as byte ranges, "[0..63|63..64|64..129]"; "[]" for an empty message. A plan of more
 /// than 12 chunks shows its first 8 and last 3 with "…" between them.
 std::string describeChunkPlan(const ChunkPlan& plan);
-
-/// Lengths mostly at block and padding edges for blocks of `blockBytes` bytes.
-rc::Gen<std::size_t> arbitraryBoundaryLength(std::size_t blockBytes);
-/// Chunk plans of a `length`-byte message, cutting mostly on and next to block edges.
-rc::Gen<ChunkPlan> arbitraryChunkPlan(std::size_t length, std::size_t blockBytes);
-/// Byte strings of `arbitraryBoundaryLength(blockBytes)` bytes.
-rc::Gen<ByteString> arbitraryBoundaryByteString(std::size_t blockBytes);
-/// The same, cut into chunks by `arbitraryChunkPlan`.
-rc::Gen<LazyByteString> arbitraryBoundaryLazyByteString(std::size_t blockBytes);
-/// Byte strings of exactly `length` bytes, drawn as by `arbitraryByteString()`.
-rc::Gen<ByteString> arbitraryByteStringOfLength(std::size_t length);
 
 /// RapidCheck prints a drawn plan through this.
 void showValue(const ChunkPlan& plan, std::ostream& os);

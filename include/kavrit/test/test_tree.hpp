@@ -2,17 +2,20 @@
 
 /// @file
 /// The trees of named tests that every suite builder returns. A tree is a leaf (a unit case or a
-/// RapidCheck property) or a group of trees. Nothing in a tree runs by itself: a runner walks it
-/// with the accessors below and runs the leaves (see kavrit/gtest/register_tests.hpp).
+/// property) or a group of trees. Nothing in a tree runs by itself: a runner walks it with the
+/// accessors below and runs the leaves (see kavrit/gtest/register_tests.hpp).
+///
+/// This header does not include RapidCheck: a property leaf holds its RapidCheck property behind
+/// an opaque pointer. To write properties of your own, include kavrit/rapidcheck/property.hpp,
+/// which has `testProperty`.
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include <rapidcheck.h>
 
 namespace kavrit::test {
 
@@ -30,6 +33,28 @@ struct PropertyResult {
   [[nodiscard]] bool passed() const noexcept { return outcome == Outcome::Passed; }
 };
 
+/// Settings of one property run, for callers that want fixed draws (the defaults are RapidCheck's
+/// own).
+struct PropertyParams {
+  std::uint64_t seed = 0;
+  int maxSuccess = 100;
+  int maxSize = 100;
+  int maxDiscardRatio = 10;
+  bool disableShrinking = false;
+};
+
+/// Where a test comes from, when it comes from a file (a known-answer vector): runners can show
+/// the failure at that place.
+struct SourceLocation {
+  std::string file;
+  int line = 0;
+};
+
+namespace detail {
+/// A RapidCheck property; defined in kavrit/rapidcheck/property.hpp.
+struct PropertyHolder;
+}  // namespace detail
+
 /// A test tree: a unit case, a property or a group.
 class Test {
  public:
@@ -39,6 +64,8 @@ class Test {
   [[nodiscard]] const std::string& name() const noexcept;
   /// The members of a group, in order; empty for a leaf.
   [[nodiscard]] const std::vector<Test>& children() const noexcept;
+  /// The vector file and line a known-answer case was read from; nothing for other tests.
+  [[nodiscard]] const std::optional<SourceLocation>& location() const noexcept;
 
   /// Runs a unit case once. A failed assertion throws AssertionFailure; any other exception the
   /// case raises passes through. Throws std::logic_error when called on another kind.
@@ -48,12 +75,14 @@ class Test {
   /// property to RapidCheck (its reproduction key); the bridge passes the full test path.
   [[nodiscard]] PropertyResult check(const std::string& id) const;
   /// Checks a property with explicit parameters.
-  [[nodiscard]] PropertyResult check(const std::string& id,
-                                     const rc::detail::TestParams& params) const;
+  [[nodiscard]] PropertyResult check(const std::string& id, const PropertyParams& params) const;
 
   friend Test testCase(std::string name, std::function<void()> assertion);
+  friend Test testCase(std::string name, std::function<void()> assertion,
+                       std::optional<SourceLocation> location);
   friend Test testGroup(std::string name, std::vector<Test> members);
-  friend Test makePropertyTest(std::string name, rc::detail::Property property);
+  friend Test makePropertyTest(std::string name,
+                               std::shared_ptr<const detail::PropertyHolder> property);
 
  private:
   struct Node;
@@ -63,20 +92,16 @@ class Test {
 
 /// A unit case: runs `assertion` once; it fails by throwing.
 Test testCase(std::string name, std::function<void()> assertion);
+/// The same, remembering the vector file and line it was read from.
+Test testCase(std::string name, std::function<void()> assertion,
+              std::optional<SourceLocation> location);
 
 /// A group holding `members` in the given order.
 Test testGroup(std::string name, std::vector<Test> members);
 
-/// Internal: a property leaf from an already converted RapidCheck property.
-Test makePropertyTest(std::string name, rc::detail::Property property);
-
-/// A property leaf from any RapidCheck testable (a callable whose arguments RapidCheck draws, that
-/// returns a bool or void and may use RC_PRE to discard a case).
-template <class Testable>
-Test testProperty(std::string name, Testable&& testable) {
-  return makePropertyTest(std::move(name),
-                          rc::detail::toProperty(std::forward<Testable>(testable)));
-}
+/// Internal: a property leaf from an already converted RapidCheck property (see
+/// kavrit/rapidcheck/property.hpp for `testProperty`).
+Test makePropertyTest(std::string name, std::shared_ptr<const detail::PropertyHolder> property);
 
 /// Number of leaves in a list of trees.
 std::size_t countLeaves(const std::vector<Test>& trees);

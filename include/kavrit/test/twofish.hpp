@@ -7,16 +7,13 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "kavrit/block_cipher.hpp"
-#include "kavrit/test/assert.hpp"
-#include "kavrit/test/block_cipher_props.hpp"
-#include "kavrit/test/implementation_error.hpp"
+#include "kavrit/test/any_block_cipher.hpp"
 #include "kavrit/test/test_tree.hpp"
 
 namespace kavrit::test {
@@ -78,58 +75,20 @@ std::string rejectedKeyMessage(const TwofishVector& vector, std::size_t keyBytes
 /// The first lines of a failed comparison: the test name, what was compared, then the file.
 std::string twofishFailurePrefix(const TwofishVector& vector);
 
-template <BlockCipher K>
-ByteString applyTwofishKind(const K& key, TwofishKind kind, const std::optional<IV<K>>& iv,
-                            const ByteString& input) {
-  switch (kind) {
-    case TwofishKind::VariableKey:
-    case TwofishKind::VariableText:
-    case TwofishKind::Table:
-    case TwofishKind::ECBEncrypt:
-      return ecb(key, input);
-    case TwofishKind::ECBDecrypt:
-      return unEcb(key, input);
-    case TwofishKind::CBCEncrypt:
-      return cbc(key, iv.value(), input).first;
-    case TwofishKind::CBCDecrypt:
-      return unCbc(key, iv.value(), input).first;
-  }
-  throw std::logic_error("applyTwofishKind: unknown kind");
-}
-
 }  // namespace detail
 
 /// One unit case per complete record of the files in `Test/KAT_TWOFISH`, in listing order, named
 /// "ECB-E-VK<I>", "ECB-E-VT-<I>", "ECB-TLB-E-<I>", "ECB-E-<I>", "ECB-D-<I>", "CBC-E-<I>" or
 /// "CBC-D-<I>" after the file's kind; then the two groups of makeBlockCipherPropTests. The files
-/// hold 128-, 192- and 256-bit keys and none is skipped: a key that `K::buildKey` refuses fails
-/// its test. Throws when the directory cannot be read, a file with records has an unknown name,
-/// or a CBC IV is not hex.
+/// hold 128-, 192- and 256-bit keys and none is skipped: a key that `buildKey` refuses fails its
+/// test. Throws when the directory cannot be read, a file with records has an unknown name, or a
+/// CBC IV is not hex.
+std::vector<Test> makeTwoFishTests(const AnyBlockCipher& cipher);
+
+/// The same for key type K.
 template <BlockCipher K>
 std::vector<Test> makeTwoFishTests() {
-  std::vector<Test> tests;
-  for (detail::TwofishVector& vector : detail::readTwofishVectors(ivAcceptedOrThrows<K>)) {
-    std::optional<IV<K>> iv;
-    const auto build = [&] {
-      if (vector.kind == TwofishKind::CBCEncrypt || vector.kind == TwofishKind::CBCDecrypt) {
-        iv = IV<K>::parse(vector.iv);
-      }
-    };
-    if (!buildStepSucceeds(tests, vector.name, vector.path, "IV::parse", build)) continue;
-    std::string name = vector.name;
-    tests.push_back(testCase(std::move(name), [iv = std::move(iv), v = std::move(vector)] {
-      const ByteString keyBytes = detail::decodeTwofishField(v, "KEY", v.keyHex);
-      const std::optional<K> key = K::buildKey(keyBytes);
-      if (!key) throw std::runtime_error(detail::rejectedKeyMessage(v, keyBytes.size()));
-      const ByteString input = detail::decodeTwofishField(v, v.inputField, v.inputHex);
-      const ByteString expected = detail::decodeTwofishField(v, v.expectedField, v.expectedHex);
-      assertEqual(detail::twofishFailurePrefix(v),
-                  detail::applyTwofishKind(*key, v.kind, iv, input), expected,
-                  ValueLabels{"computed", "vector"});
-    }));
-  }
-  for (Test& law : makeBlockCipherPropTests<K>()) tests.push_back(std::move(law));
-  return tests;
+  return makeTwoFishTests(anyBlockCipher<K>());
 }
 
 /// The same, for a caller that has a key value at hand; the value is never read.

@@ -1,0 +1,163 @@
+#pragma once
+
+/// @file
+/// A block cipher behind virtual calls. Every suite builder of a key type K does no more than
+/// take `anyBlockCipher<K>()` and hand it to the library, where the suites, the laws and their
+/// reports are compiled once. What is instantiated per key type is this small adapter: the
+/// cipher's static members, and each mode through `kavrit::ecb`, `kavrit::cbc`, ... so that a
+/// key type's own mode members are what gets tested.
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <typeinfo>
+#include <utility>
+#include <vector>
+
+#include "kavrit/block_cipher.hpp"
+
+namespace kavrit::test {
+
+/// The chained modes, each direction on its own.
+enum class ChainedMode { CBC, UnCBC, CFB, UnCFB, OFB, UnOFB, CTR, UnCTR };
+
+/// The name of a mode's strict entry point: "cbc", "unCbc", ...
+std::string_view chainedModeName(ChainedMode mode);
+
+/// A key built by a cipher's `buildKey`. IVs are passed and returned as their bytes; an IV given
+/// to a mode must be one that AnyBlockCipher::parseIV accepted.
+class AnyKey {
+ public:
+  virtual ~AnyKey() = default;
+  [[nodiscard]] virtual ByteString encryptBlock(const ByteString& in) const = 0;
+  [[nodiscard]] virtual ByteString decryptBlock(const ByteString& in) const = 0;
+  [[nodiscard]] virtual ByteString ecb(const ByteString& in) const = 0;
+  [[nodiscard]] virtual ByteString unEcb(const ByteString& in) const = 0;
+  [[nodiscard]] virtual LazyByteString ecbLazy(const LazyByteString& in) const = 0;
+  [[nodiscard]] virtual LazyByteString unEcbLazy(const LazyByteString& in) const = 0;
+  /// The mode's output and next IV.
+  [[nodiscard]] virtual std::pair<ByteString, ByteString> chained(ChainedMode mode,
+                                                                  const ByteString& iv,
+                                                                  const ByteString& in) const = 0;
+  [[nodiscard]] virtual std::pair<LazyByteString, ByteString> chainedLazy(
+      ChainedMode mode, const ByteString& iv, const LazyByteString& in) const = 0;
+};
+
+/// A block cipher's static side: sizes, key building, IV reading and which mode hooks it brings.
+/// One object per key type, made on first use and never destroyed before the program ends; it
+/// holds no key.
+class AnyBlockCipher {
+ public:
+  virtual ~AnyBlockCipher() = default;
+  /// Sizes in bits, as the cipher reports them.
+  [[nodiscard]] virtual long blockSize() const = 0;
+  [[nodiscard]] virtual long keyLength() const = 0;
+  /// The block in whole bytes; throws std::invalid_argument under one byte, as kavrit::blockBytes.
+  [[nodiscard]] std::size_t blockBytes() const;
+  /// `K::buildKey`; null when it gives no key. Whatever the implementation throws passes through.
+  [[nodiscard]] virtual std::unique_ptr<const AnyKey> buildKey(const ByteString& bytes) const = 0;
+  /// The bytes of `IV<K>::parse(bytes)`; nothing when it gives no IV.
+  [[nodiscard]] virtual std::optional<ByteString> parseIV(const ByteString& bytes) const = 0;
+  /// The mode hooks the key type brings itself (see kavrit::ownModeHooks).
+  [[nodiscard]] virtual std::vector<std::string_view> ownHooks() const = 0;
+  /// The key type, for messages.
+  [[nodiscard]] virtual const std::type_info& type() const = 0;
+};
+
+/// Which implementation of each mode a suite tests, e.g. "own cbc/cbcLazy, kavrit ecb/cfb/ofb/ctr"
+/// (a mode counts as the key type's own when it brings any entry point of it).
+std::string describeModeImplementations(const AnyBlockCipher& cipher);
+
+namespace detail {
+
+template <BlockCipher K>
+IV<K> ivOf(const ByteString& bytes) {
+  std::optional<IV<K>> iv = IV<K>::parse(bytes);
+  if (!iv) throw std::logic_error("IV::parse refuses the bytes of an IV it accepted before");
+  return std::move(*iv);
+}
+
+template <BlockCipher K>
+class KeyModel final : public AnyKey {
+ public:
+  explicit KeyModel(K key) : key_(std::move(key)) {}
+
+  ByteString encryptBlock(const ByteString& in) const override { return key_.encryptBlock(in); }
+  ByteString decryptBlock(const ByteString& in) const override { return key_.decryptBlock(in); }
+  ByteString ecb(const ByteString& in) const override { return kavrit::ecb(key_, in); }
+  ByteString unEcb(const ByteString& in) const override { return kavrit::unEcb(key_, in); }
+  LazyByteString ecbLazy(const LazyByteString& in) const override {
+    return kavrit::ecbLazy(key_, in);
+  }
+  LazyByteString unEcbLazy(const LazyByteString& in) const override {
+    return kavrit::unEcbLazy(key_, in);
+  }
+
+  std::pair<ByteString, ByteString> chained(ChainedMode mode, const ByteString& iv,
+                                            const ByteString& in) const override {
+    return apply<ByteString>(mode, ivOf<K>(iv), in);
+  }
+  std::pair<LazyByteString, ByteString> chainedLazy(ChainedMode mode, const ByteString& iv,
+                                                    const LazyByteString& in) const override {
+    return apply<LazyByteString>(mode, ivOf<K>(iv), in);
+  }
+
+ private:
+  template <class Data>
+  std::pair<Data, ByteString> apply(ChainedMode mode, const IV<K>& iv, const Data& in) const {
+    const auto done = [](auto result) {
+      return std::pair<Data, ByteString>(std::move(result.first), result.second.bytes());
+    };
+    constexpr bool lazy = std::same_as<Data, LazyByteString>;
+    switch (mode) {
+#define KAVRIT_APPLY(MODE, NAME)                                                   \
+  case ChainedMode::MODE:                                                          \
+    if constexpr (lazy) return done(kavrit::NAME##Lazy(key_, iv, in));             \
+    else return done(kavrit::NAME(key_, iv, in));
+      KAVRIT_APPLY(CBC, cbc)
+      KAVRIT_APPLY(UnCBC, unCbc)
+      KAVRIT_APPLY(CFB, cfb)
+      KAVRIT_APPLY(UnCFB, unCfb)
+      KAVRIT_APPLY(OFB, ofb)
+      KAVRIT_APPLY(UnOFB, unOfb)
+      KAVRIT_APPLY(CTR, ctr)
+      KAVRIT_APPLY(UnCTR, unCtr)
+#undef KAVRIT_APPLY
+    }
+    throw std::logic_error("unknown chained mode");
+  }
+
+  K key_;
+};
+
+template <BlockCipher K>
+class BlockCipherModel final : public AnyBlockCipher {
+ public:
+  long blockSize() const override { return static_cast<long>(K::blockSize()); }
+  long keyLength() const override { return static_cast<long>(K::keyLength()); }
+  std::unique_ptr<const AnyKey> buildKey(const ByteString& bytes) const override {
+    std::optional<K> key = K::buildKey(bytes);
+    if (!key) return nullptr;
+    return std::make_unique<const KeyModel<K>>(std::move(*key));
+  }
+  std::optional<ByteString> parseIV(const ByteString& bytes) const override {
+    std::optional<IV<K>> iv = IV<K>::parse(bytes);
+    if (!iv) return std::nullopt;
+    return iv->bytes();
+  }
+  std::vector<std::string_view> ownHooks() const override { return ownModeHooks<K>(); }
+  const std::type_info& type() const override { return typeid(K); }
+};
+
+}  // namespace detail
+
+/// The block cipher of key type K, made once per type.
+template <BlockCipher K>
+const AnyBlockCipher& anyBlockCipher() {
+  static const detail::BlockCipherModel<K> model;
+  return model;
+}
+
+}  // namespace kavrit::test
