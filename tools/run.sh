@@ -5,7 +5,8 @@
 #   tools/run.sh demo [demo flags]   every suite against the example implementations, with a summary
 #   tools/run.sh test                the library's own tests: GCC, then Clang with ASan and UBSan
 #                                    (warnings are errors in both)
-#   tools/run.sh bench [flags]       the benchmarks
+#   tools/run.sh bench [flags]       the benchmarks, then the compile-cost benchmark
+#   tools/run.sh bench-compile [N..] the compile-cost benchmark alone (bench/compile_cost.sh)
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -30,12 +31,16 @@ install_packages() {
 
 jobs=$(nproc 2>/dev/null || echo 2)
 
-build() { # build <dir> <c++ compiler> [cmake args...]
+configure() { # configure <dir> <c++ compiler> [cmake args...]
   local dir=$1 cxx=$2
   shift 2
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER="$cxx" \
     -DKAVRIT_WERROR=ON "$@" >/dev/null
-  cmake --build "$dir" -j "$jobs"
+}
+
+build() { # build <dir> <c++ compiler> [cmake args...]
+  configure "$@"
+  cmake --build "$1" -j "$jobs"
 }
 
 cmd=${1:-}
@@ -60,10 +65,18 @@ case "$cmd" in
   bench)
     install_packages
     build build g++ >/dev/null
-    exec build/bench/kavrit-tests-bench "$@"
+    build/bench/kavrit-tests-bench "$@"
+    exec bench/compile_cost.sh build
+    ;;
+  bench-compile)
+    install_packages
+    # The consumer files link the libraries alone.
+    configure build g++
+    cmake --build build -j "$jobs" --target kavrit_gtest >/dev/null
+    exec bench/compile_cost.sh build "$@"
     ;;
   *)
-    echo "usage: $0 demo|test|bench [args]" >&2
+    echo "usage: $0 demo|test|bench|bench-compile [args]" >&2
     exit 2
     ;;
 esac
