@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# A key or digest type with a member named like a hook but of another shape must not compile:
+# otherwise the suites would quietly test kavrit's generic mode or HMAC instead of the member.
+# Each case is compiled as a user's test file would be (asking for a suite); it must fail, and the
+# error must name the hook and the shape it needs. The last case, with the documented shapes,
+# must compile.
+#   tests/hook_shapes_test.sh <source dir> <c++ compiler>
+set -euo pipefail
+source_dir=$1
+cxx=${2:-c++}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+key_part='
+#include <optional>
+#include <utility>
+#include "kavrit/test/aes.hpp"
+#include "kavrit/test/hmac.hpp"
+using kavrit::ByteString;
+using kavrit::IV;
+using kavrit::LazyByteString;
+using kavrit::MacKey;
+struct Key {
+  static long blockSize() { return 128; }
+  static long keyLength() { return 128; }
+  static std::optional<Key> buildKey(const ByteString&) { return Key{}; }
+  ByteString encryptBlock(const ByteString& in) const { return in; }
+  ByteString decryptBlock(const ByteString& in) const { return in; }
+'
+digest_part='
+};
+struct Digest {
+  static long outputLength() { return 256; }
+  static long blockLength() { return 512; }
+  static Digest hash(const LazyByteString&) { return {}; }
+  static Digest hashStrict(const ByteString&) { return {}; }
+  ByteString serialize() const { return ByteString(32); }
+  static std::optional<Digest> parse(const ByteString&) { return Digest{}; }
+  friend bool operator==(const Digest&, const Digest&) = default;
+'
+main_part='
+};
+int main() {
+  (void)kavrit::test::makeAESTests<Key>();
+  (void)kavrit::test::makeSHA256HMACTests<Digest>();
+}
+'
+
+failures=0
+# compile <name> <expect: fails|compiles> <expected text> <key hook> <digest hook>
+compile() {
+  local name=$1 expect=$2 text=$3 hook=$4 digestHook=$5
+  local file="$work/$name.cpp"
+  printf '%s  %s%s  %s%s\n' "$key_part" "$hook" "$digest_part" "$digestHook" "$main_part" >"$file"
+  if out=$("$cxx" -std=c++20 -fsyntax-only -I"$source_dir/include" "$file" 2>&1); then
+    if [ "$expect" = fails ]; then
+      echo "FAIL $name: compiled, but the misshapen hook must be an error"
+      failures=$((failures + 1))
+    fi
+  else
+    if [ "$expect" = compiles ]; then
+      echo "FAIL $name: did not compile:"
+      echo "$out" | head -20
+      failures=$((failures + 1))
+    elif ! grep -qF -- "$text" <<<"$out"; then
+      echo "FAIL $name: the error does not say: $text"
+      echo "$out" | grep -m5 error
+      failures=$((failures + 1))
+    fi
+  fi
+}
+
+compile cbc_not_const fails 'member named `cbc`' \
+  'std::pair<ByteString, IV<Key>> cbc(const IV<Key>& iv, const ByteString& in) { return {in, iv}; }' ''
+compile ctr_pair_of_bytes fails 'std::pair<ByteString, IV<K>> ctr(const IV<K>&, const ByteString&) const' \
+  'std::pair<ByteString, ByteString> ctr(const IV<Key>& iv, const ByteString& in) const { return {in, iv.bytes()}; }' ''
+compile ecbLazy_strict_argument fails 'member named `ecbLazy`' \
+  'LazyByteString ecbLazy(const ByteString& in) const { return LazyByteString({in}); }' ''
+compile hmac_byte_key fails 'static D hmac(const kavrit::MacKey<D>&, const kavrit::LazyByteString&)' \
+  '' 'static Digest hmac(const ByteString&, const LazyByteString&) { return {}; }'
+compile hmacStrict_not_static fails 'member named `hmacStrict`' \
+  '' 'Digest hmacStrict(const MacKey<Digest>&, const ByteString&) const { return {}; }'
+compile documented_shapes compiles '' \
+  'std::pair<LazyByteString, IV<Key>> ctrLazy(const IV<Key>& iv, const LazyByteString& in) const { return {in, iv}; }' \
+  'static Digest hmac(const MacKey<Digest>&, const LazyByteString&) { return {}; }'
+
+[ "$failures" -eq 0 ] || exit 1
+echo "hook shapes: every misshapen hook is a compile error naming it"
