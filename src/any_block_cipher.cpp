@@ -75,3 +75,80 @@ std::string describeModeImplementations(const AnyBlockCipher& cipher) {
 }
 
 }  // namespace kavrit::test
+
+namespace kavrit::test::detail {
+namespace {
+
+using kavrit::detail::runLazy;
+using kavrit::detail::runStrict;
+
+// The generic step of a chained mode, started from `iv`; `run` gets the step and returns the
+// output, after which the step's state is the next IV.
+template <class Run>
+auto withChainedStep(const AnyKey& key, ChainedMode mode, const ByteString& iv, Run&& run) {
+  using namespace kavrit::detail;
+  const auto finish = [&run](auto step) {
+    auto out = run(step);
+    return std::pair(std::move(out), std::move(step.state));
+  };
+  switch (mode) {
+    case ChainedMode::CBC:
+      return finish(CbcEncryptStep<AnyKey>{key, iv});
+    case ChainedMode::UnCBC:
+      return finish(CbcDecryptStep<AnyKey>{key, iv});
+    case ChainedMode::CFB:
+      return finish(CfbEncryptStep<AnyKey>{key, iv});
+    case ChainedMode::UnCFB:
+      return finish(CfbDecryptStep<AnyKey>{key, iv});
+    case ChainedMode::OFB:
+    case ChainedMode::UnOFB:
+      return finish(OfbStep<AnyKey>{key, iv});
+    case ChainedMode::CTR:
+    case ChainedMode::UnCTR:
+      return finish(CtrStep<AnyKey>{key, iv});
+  }
+  throw std::logic_error("unknown chained mode");
+}
+
+}  // namespace
+
+ByteString genericEcb(const AnyKey& key, bool decrypt, std::size_t blockBytes,
+                      const ByteString& in) {
+  if (decrypt) {
+    kavrit::detail::EcbDecryptStep<AnyKey> step{key};
+    return runStrict("unEcb", blockBytes, in, step);
+  }
+  kavrit::detail::EcbEncryptStep<AnyKey> step{key};
+  return runStrict("ecb", blockBytes, in, step);
+}
+
+LazyByteString genericEcbLazy(const AnyKey& key, bool decrypt, std::size_t blockBytes,
+                              const LazyByteString& in) {
+  if (decrypt) {
+    kavrit::detail::EcbDecryptStep<AnyKey> step{key};
+    return runLazy("unEcbLazy", blockBytes, in, step);
+  }
+  kavrit::detail::EcbEncryptStep<AnyKey> step{key};
+  return runLazy("ecbLazy", blockBytes, in, step);
+}
+
+std::pair<ByteString, ByteString> genericChained(const AnyKey& key, ChainedMode mode,
+                                                 std::size_t blockBytes, const ByteString& iv,
+                                                 const ByteString& in) {
+  const std::string name(chainedModeName(mode));
+  return withChainedStep(key, mode, iv, [&](auto& step) {
+    return runStrict(name.c_str(), blockBytes, in, step);
+  });
+}
+
+std::pair<LazyByteString, ByteString> genericChainedLazy(const AnyKey& key, ChainedMode mode,
+                                                         std::size_t blockBytes,
+                                                         const ByteString& iv,
+                                                         const LazyByteString& in) {
+  const std::string name = std::string(chainedModeName(mode)) + "Lazy";
+  return withChainedStep(key, mode, iv, [&](auto& step) {
+    return runLazy(name.c_str(), blockBytes, in, step);
+  });
+}
+
+}  // namespace kavrit::test::detail

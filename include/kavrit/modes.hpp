@@ -55,15 +55,17 @@ inline void requireLength(const char* operation, const ByteString& got, std::siz
   }
 }
 
-template <BlockCipher K>
-ByteString encryptChecked(const K& key, const ByteString& in) {
+// The generic modes below need of a key only encryptBlock and decryptBlock, so they serve any key
+// type and the library's run-time keys alike.
+template <class Key>
+ByteString encryptChecked(const Key& key, const ByteString& in) {
   ByteString out = key.encryptBlock(in);
   requireLength("encryptBlock", out, in.size());
   return out;
 }
 
-template <BlockCipher K>
-ByteString decryptChecked(const K& key, const ByteString& in) {
+template <class Key>
+ByteString decryptChecked(const Key& key, const ByteString& in) {
   ByteString out = key.decryptBlock(in);
   requireLength("decryptBlock", out, in.size());
   return out;
@@ -75,27 +77,27 @@ inline void appendXor(ByteString& out, const std::uint8_t* a, const ByteString& 
 
 // Each step consumes a run of whole blocks and appends the same number of bytes to `out`,
 // carrying its chaining state from one run to the next.
-template <BlockCipher K>
+template <class Key>
 struct EcbEncryptStep {
-  const K& key;
+  const Key& key;
   void operator()(const std::uint8_t* p, std::size_t n, ByteString& out) {
     const ByteString r = encryptChecked(key, ByteString(p, p + n));
     out.insert(out.end(), r.begin(), r.end());
   }
 };
 
-template <BlockCipher K>
+template <class Key>
 struct EcbDecryptStep {
-  const K& key;
+  const Key& key;
   void operator()(const std::uint8_t* p, std::size_t n, ByteString& out) {
     const ByteString r = decryptChecked(key, ByteString(p, p + n));
     out.insert(out.end(), r.begin(), r.end());
   }
 };
 
-template <BlockCipher K>
+template <class Key>
 struct CbcEncryptStep {
-  const K& key;
+  const Key& key;
   ByteString state;
   void operator()(const std::uint8_t* p, std::size_t n, ByteString& out) {
     const std::size_t b = state.size();
@@ -108,9 +110,9 @@ struct CbcEncryptStep {
   }
 };
 
-template <BlockCipher K>
+template <class Key>
 struct CbcDecryptStep {
-  const K& key;
+  const Key& key;
   ByteString state;
   void operator()(const std::uint8_t* p, std::size_t n, ByteString& out) {
     const std::size_t b = state.size();
@@ -122,9 +124,9 @@ struct CbcDecryptStep {
   }
 };
 
-template <BlockCipher K>
+template <class Key>
 struct CfbEncryptStep {
-  const K& key;
+  const Key& key;
   ByteString state;
   void operator()(const std::uint8_t* p, std::size_t n, ByteString& out) {
     const std::size_t b = state.size();
@@ -137,9 +139,9 @@ struct CfbEncryptStep {
   }
 };
 
-template <BlockCipher K>
+template <class Key>
 struct CfbDecryptStep {
-  const K& key;
+  const Key& key;
   ByteString state;
   void operator()(const std::uint8_t* p, std::size_t n, ByteString& out) {
     const std::size_t b = state.size();
@@ -150,9 +152,9 @@ struct CfbDecryptStep {
   }
 };
 
-template <BlockCipher K>
+template <class Key>
 struct OfbStep {
-  const K& key;
+  const Key& key;
   ByteString state;
   void operator()(const std::uint8_t* p, std::size_t n, ByteString& out) {
     const std::size_t b = state.size();
@@ -163,9 +165,9 @@ struct OfbStep {
   }
 };
 
-template <BlockCipher K>
+template <class Key>
 struct CtrStep {
-  const K& key;
+  const Key& key;
   ByteString state;
   void operator()(const std::uint8_t* p, std::size_t n, ByteString& out) {
     const std::size_t b = state.size();
@@ -223,26 +225,40 @@ IV<K> ivFrom(const ByteString& state) {
 
 // Hook detection. `own_X<K>` holds when K has the member X in the documented shape, so the mode
 // calls it; `names_X<K>` when K has a member called X at all: its address can be taken (one
-// non-template member) or it can be called with the hook's arguments on a non-const key. A type
-// that names a hook without its shape fails the static_assert in the mode function.
-#define KAVRIT_ECB_HOOK(NAME, DATA)                                                     \
-  template <class K>                                                                     \
-  inline constexpr bool own_##NAME = requires(const K& key, const DATA& in) {          \
-    { key.NAME(in) } -> std::same_as<DATA>;                                              \
-  };                                                                                     \
-  template <class K>                                                                     \
-  inline constexpr bool names_##NAME =                                                   \
-      requires { &K::NAME; } || requires(K& key, const DATA& in) { key.NAME(in); };
+// non-template member) or it can be called with the hook's arguments on a non-const key.
+// `requireHookShape_X<K>()` fails to compile, naming the hook and its shape, for a type that names
+// a hook without its shape; every path that looks for the hook goes through it.
+#define KAVRIT_ECB_HOOK(NAME, DATA)                                                           \
+  template <class K>                                                                           \
+  inline constexpr bool own_##NAME = requires(const K& key, const DATA& in) {                \
+    { key.NAME(in) } -> std::same_as<DATA>;                                                    \
+  };                                                                                           \
+  template <class K>                                                                           \
+  inline constexpr bool names_##NAME =                                                         \
+      requires { &K::NAME; } || requires(K& key, const DATA& in) { key.NAME(in); };           \
+  template <class K>                                                                           \
+  constexpr void requireHookShape_##NAME() {                                                   \
+    static_assert(own_##NAME<K> || !names_##NAME<K>,                                           \
+                  "the key type has a member named `" #NAME "` that kavrit cannot call as its " \
+                  "own mode: the hook must be `" #DATA " " #NAME "(const " #DATA "&) const`");  \
+  }
 
-#define KAVRIT_CHAINED_HOOK(NAME, DATA)                                                    \
-  template <class K>                                                                        \
-  inline constexpr bool own_##NAME = requires(const K& key, const IV<K>& iv, const DATA& in) { \
-    { key.NAME(iv, in) } -> std::same_as<std::pair<DATA, IV<K>>>;                          \
-  };                                                                                        \
-  template <class K>                                                                        \
-  inline constexpr bool names_##NAME =                                                      \
-      requires { &K::NAME; } ||                                                             \
-      requires(K& key, const IV<K>& iv, const DATA& in) { key.NAME(iv, in); };
+#define KAVRIT_CHAINED_HOOK(NAME, DATA)                                                          \
+  template <class K>                                                                              \
+  inline constexpr bool own_##NAME = requires(const K& key, const IV<K>& iv, const DATA& in) {  \
+    { key.NAME(iv, in) } -> std::same_as<std::pair<DATA, IV<K>>>;                               \
+  };                                                                                              \
+  template <class K>                                                                              \
+  inline constexpr bool names_##NAME =                                                            \
+      requires { &K::NAME; } ||                                                                   \
+      requires(K& key, const IV<K>& iv, const DATA& in) { key.NAME(iv, in); };                   \
+  template <class K>                                                                              \
+  constexpr void requireHookShape_##NAME() {                                                      \
+    static_assert(own_##NAME<K> || !names_##NAME<K>,                                              \
+                  "the key type has a member named `" #NAME "` that kavrit cannot call as its "    \
+                  "own mode: the hook must be `std::pair<" #DATA ", IV<K>> " #NAME                 \
+                  "(const IV<K>&, const " #DATA "&) const`");                                      \
+  }
 
 KAVRIT_ECB_HOOK(ecb, ByteString)
 KAVRIT_ECB_HOOK(unEcb, ByteString)
@@ -269,9 +285,7 @@ KAVRIT_CHAINED_HOOKS(unCtr)
 /// ECB encryption of whole blocks.
 template <BlockCipher K>
 ByteString ecb(const K& key, const ByteString& in) {
-  static_assert(detail::own_ecb<K> || !detail::names_ecb<K>,
-                "the key type has a member named `ecb` that kavrit cannot call as its own ECB: "
-                "the hook must be `ByteString ecb(const ByteString&) const`");
+  detail::requireHookShape_ecb<K>();
   if constexpr (detail::own_ecb<K>) {
     return key.ecb(in);
   } else {
@@ -283,9 +297,7 @@ ByteString ecb(const K& key, const ByteString& in) {
 /// ECB decryption of whole blocks.
 template <BlockCipher K>
 ByteString unEcb(const K& key, const ByteString& in) {
-  static_assert(detail::own_unEcb<K> || !detail::names_unEcb<K>,
-                "the key type has a member named `unEcb` that kavrit cannot call as its own ECB: "
-                "the hook must be `ByteString unEcb(const ByteString&) const`");
+  detail::requireHookShape_unEcb<K>();
   if constexpr (detail::own_unEcb<K>) {
     return key.unEcb(in);
   } else {
@@ -297,9 +309,7 @@ ByteString unEcb(const K& key, const ByteString& in) {
 /// ECB encryption of a lazy input; blocks may straddle chunk boundaries.
 template <BlockCipher K>
 LazyByteString ecbLazy(const K& key, const LazyByteString& in) {
-  static_assert(detail::own_ecbLazy<K> || !detail::names_ecbLazy<K>,
-                "the key type has a member named `ecbLazy` that kavrit cannot call as its own ECB: "
-                "the hook must be `LazyByteString ecbLazy(const LazyByteString&) const`");
+  detail::requireHookShape_ecbLazy<K>();
   if constexpr (detail::own_ecbLazy<K>) {
     return key.ecbLazy(in);
   } else {
@@ -311,9 +321,7 @@ LazyByteString ecbLazy(const K& key, const LazyByteString& in) {
 /// ECB decryption of a lazy input.
 template <BlockCipher K>
 LazyByteString unEcbLazy(const K& key, const LazyByteString& in) {
-  static_assert(detail::own_unEcbLazy<K> || !detail::names_unEcbLazy<K>,
-                "the key type has a member named `unEcbLazy` that kavrit cannot call as its own ECB: "
-                "the hook must be `LazyByteString unEcbLazy(const LazyByteString&) const`");
+  detail::requireHookShape_unEcbLazy<K>();
   if constexpr (detail::own_unEcbLazy<K>) {
     return key.unEcbLazy(in);
   } else {
@@ -326,10 +334,7 @@ LazyByteString unEcbLazy(const K& key, const LazyByteString& in) {
 #define KAVRIT_CHAINED_MODE(NAME, STEP)                                                           \
   template <BlockCipher K>                                                                        \
   std::pair<ByteString, IV<K>> NAME(const K& key, const IV<K>& iv, const ByteString& in) {        \
-    static_assert(detail::own_##NAME<K> || !detail::names_##NAME<K>,                              \
-                  "the key type has a member named `" #NAME "` that kavrit cannot call as its "    \
-                  "own mode: the hook must be `std::pair<ByteString, IV<K>> " #NAME                \
-                  "(const IV<K>&, const ByteString&) const`");                                     \
+    detail::requireHookShape_##NAME<K>();                                                           \
     if constexpr (detail::own_##NAME<K>) {                                                        \
       return key.NAME(iv, in);                                                                    \
     } else {                                                                                      \
@@ -341,10 +346,7 @@ LazyByteString unEcbLazy(const K& key, const LazyByteString& in) {
   template <BlockCipher K>                                                                        \
   std::pair<LazyByteString, IV<K>> NAME##Lazy(const K& key, const IV<K>& iv,                      \
                                               const LazyByteString& in) {                         \
-    static_assert(detail::own_##NAME##Lazy<K> || !detail::names_##NAME##Lazy<K>,                  \
-                  "the key type has a member named `" #NAME "Lazy` that kavrit cannot call as "    \
-                  "its own mode: the hook must be `std::pair<LazyByteString, IV<K>> " #NAME        \
-                  "Lazy(const IV<K>&, const LazyByteString&) const`");                            \
+    detail::requireHookShape_##NAME##Lazy<K>();                                                     \
     if constexpr (detail::own_##NAME##Lazy<K>) {                                                  \
       return key.NAME##Lazy(iv, in);                                                              \
     } else {                                                                                      \

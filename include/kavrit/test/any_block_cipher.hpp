@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <typeinfo>
@@ -72,6 +73,21 @@ std::string describeModeImplementations(const AnyBlockCipher& cipher);
 
 namespace detail {
 
+// kavrit's generic modes over any AnyKey's encryptBlock and decryptBlock, compiled once in the
+// library: a key type without a hook of its own gets these, so the modes are not compiled again
+// for every key type. Mode names in errors are those of the entry points ("cbcLazy: input of ...").
+ByteString genericEcb(const AnyKey& key, bool decrypt, std::size_t blockBytes,
+                      const ByteString& in);
+LazyByteString genericEcbLazy(const AnyKey& key, bool decrypt, std::size_t blockBytes,
+                              const LazyByteString& in);
+std::pair<ByteString, ByteString> genericChained(const AnyKey& key, ChainedMode mode,
+                                                 std::size_t blockBytes, const ByteString& iv,
+                                                 const ByteString& in);
+std::pair<LazyByteString, ByteString> genericChainedLazy(const AnyKey& key, ChainedMode mode,
+                                                         std::size_t blockBytes,
+                                                         const ByteString& iv,
+                                                         const LazyByteString& in);
+
 template <BlockCipher K>
 IV<K> ivOf(const ByteString& bytes) {
   std::optional<IV<K>> iv = IV<K>::parse(bytes);
@@ -79,6 +95,8 @@ IV<K> ivOf(const ByteString& bytes) {
   return std::move(*iv);
 }
 
+// A key of type K. Each entry point calls the key type's own hook where it has one (see
+// kavrit/modes.hpp) and the library's generic mode otherwise.
 template <BlockCipher K>
 class KeyModel final : public AnyKey {
  public:
@@ -86,36 +104,59 @@ class KeyModel final : public AnyKey {
 
   ByteString encryptBlock(const ByteString& in) const override { return key_.encryptBlock(in); }
   ByteString decryptBlock(const ByteString& in) const override { return key_.decryptBlock(in); }
-  ByteString ecb(const ByteString& in) const override { return kavrit::ecb(key_, in); }
-  ByteString unEcb(const ByteString& in) const override { return kavrit::unEcb(key_, in); }
-  LazyByteString ecbLazy(const LazyByteString& in) const override {
-    return kavrit::ecbLazy(key_, in);
+
+#define KAVRIT_ECB_ENTRY(NAME, DATA, DECRYPT)                                \
+  DATA NAME(const DATA& in) const override {                                \
+    kavrit::detail::requireHookShape_##NAME<K>();                            \
+    if constexpr (kavrit::detail::own_##NAME<K>) {                           \
+      return key_.NAME(in);                                                  \
+    } else if constexpr (std::same_as<DATA, ByteString>) {                   \
+      return genericEcb(*this, DECRYPT, kavrit::blockBytes<K>(), in);        \
+    } else {                                                                 \
+      return genericEcbLazy(*this, DECRYPT, kavrit::blockBytes<K>(), in);    \
+    }                                                                        \
   }
-  LazyByteString unEcbLazy(const LazyByteString& in) const override {
-    return kavrit::unEcbLazy(key_, in);
-  }
+  KAVRIT_ECB_ENTRY(ecb, ByteString, false)
+  KAVRIT_ECB_ENTRY(unEcb, ByteString, true)
+  KAVRIT_ECB_ENTRY(ecbLazy, LazyByteString, false)
+  KAVRIT_ECB_ENTRY(unEcbLazy, LazyByteString, true)
+#undef KAVRIT_ECB_ENTRY
 
   std::pair<ByteString, ByteString> chained(ChainedMode mode, const ByteString& iv,
                                             const ByteString& in) const override {
-    return apply<ByteString>(mode, ivOf<K>(iv), in);
+    return apply<ByteString>(mode, iv, in);
   }
   std::pair<LazyByteString, ByteString> chainedLazy(ChainedMode mode, const ByteString& iv,
                                                     const LazyByteString& in) const override {
-    return apply<LazyByteString>(mode, ivOf<K>(iv), in);
+    return apply<LazyByteString>(mode, iv, in);
   }
 
  private:
   template <class Data>
-  std::pair<Data, ByteString> apply(ChainedMode mode, const IV<K>& iv, const Data& in) const {
-    const auto done = [](auto result) {
+  std::pair<Data, ByteString> apply(ChainedMode mode, const ByteString& iv, const Data& in) const {
+    constexpr bool lazy = std::same_as<Data, LazyByteString>;
+    const auto generic = [&] {
+      if constexpr (lazy) {
+        return genericChainedLazy(*this, mode, kavrit::blockBytes<K>(), iv, in);
+      } else {
+        return genericChained(*this, mode, kavrit::blockBytes<K>(), iv, in);
+      }
+    };
+    const auto own = [&](auto result) {
       return std::pair<Data, ByteString>(std::move(result.first), result.second.bytes());
     };
-    constexpr bool lazy = std::same_as<Data, LazyByteString>;
     switch (mode) {
-#define KAVRIT_APPLY(MODE, NAME)                                                   \
-  case ChainedMode::MODE:                                                          \
-    if constexpr (lazy) return done(kavrit::NAME##Lazy(key_, iv, in));             \
-    else return done(kavrit::NAME(key_, iv, in));
+#define KAVRIT_APPLY(MODE, NAME)                                                        \
+  case ChainedMode::MODE:                                                               \
+    kavrit::detail::requireHookShape_##NAME<K>();                                       \
+    kavrit::detail::requireHookShape_##NAME##Lazy<K>();                                 \
+    if constexpr (lazy && kavrit::detail::own_##NAME##Lazy<K>) {                        \
+      return own(key_.NAME##Lazy(ivOf<K>(iv), in));                                     \
+    } else if constexpr (!lazy && kavrit::detail::own_##NAME<K>) {                      \
+      return own(key_.NAME(ivOf<K>(iv), in));                                           \
+    } else {                                                                            \
+      return generic();                                                                 \
+    }
       KAVRIT_APPLY(CBC, cbc)
       KAVRIT_APPLY(UnCBC, unCbc)
       KAVRIT_APPLY(CFB, cfb)
