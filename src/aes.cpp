@@ -180,19 +180,18 @@ std::vector<Test> makeAESTests(const AnyBlockCipher& cipher) {
     return ivAcceptedOrThrows(cipher, iv);
   };
   for (detail::AESVector& vector : detail::readAESVectors(ivAccepted)) {
-    // Which vectors apply is decided now; the key itself is built again when the test runs.
-    bool keep = false;
+    // The key that decides whether the vector applies is the one its test uses.
+    std::shared_ptr<const AnyKey> key;
     const auto build = [&] {
-      keep = cipher.buildKey(vector.key) != nullptr;
-      if (keep && aesModeUsesIV(vector.mode)) vector.iv = cipher.parseIV(vector.iv).value();
+      key = cipher.buildKey(vector.key);
+      if (key && aesModeUsesIV(vector.mode)) vector.iv = cipher.parseIV(vector.iv).value();
     };
     if (!buildStepSucceeds(tests, vector.name, vector.path, "buildKey or IV::parse", build)) {
       continue;
     }
-    if (!keep) continue;
+    if (!key) continue;
     std::string name = vector.name;
-    tests.push_back(testCase(std::move(name), [&cipher, v = std::move(vector)] {
-      const std::unique_ptr<const AnyKey> key = buildKeyAtRun(cipher, v.key, v.name, v.path);
+    tests.push_back(testCase(std::move(name), [key = std::move(key), v = std::move(vector)] {
       const ByteString plaintext = detail::decodeAESField(v, "PLAINTEXT", v.plaintextHex);
       const ByteString ciphertext = detail::decodeAESField(v, "CIPHERTEXT", v.ciphertextHex);
       const bool encrypts = aesModeEncrypts(v.mode);

@@ -101,19 +101,18 @@ std::vector<Test> makeAESCTRTests(const AnyBlockCipher& cipher) {
     return ivAcceptedOrThrows(cipher, iv);
   };
   for (detail::AESCTRVector& vector : detail::readAESCTRVectors(ivAccepted)) {
-    // Which vectors apply is decided now; the key itself is built again when the test runs.
-    bool keep = false;
+    // The key that decides whether the vector applies is the one its test uses.
+    std::shared_ptr<const AnyKey> key;
     const auto build = [&] {
-      keep = cipher.buildKey(vector.key) != nullptr;
-      if (keep) vector.iv = cipher.parseIV(vector.iv).value();
+      key = cipher.buildKey(vector.key);
+      if (key) vector.iv = cipher.parseIV(vector.iv).value();
     };
     if (!buildStepSucceeds(tests, vector.name, vector.path, "buildKey or IV::parse", build)) {
       continue;
     }
-    if (!keep) continue;
+    if (!key) continue;
     std::string name = vector.name;
-    tests.push_back(testCase(std::move(name), [&cipher, v = std::move(vector)] {
-      const std::unique_ptr<const AnyKey> key = buildKeyAtRun(cipher, v.key, v.name, v.path);
+    tests.push_back(testCase(std::move(name), [&cipher, key = std::move(key), v = std::move(vector)] {
       const ByteString plaintext = detail::decodeAESCTRField(v, "PLAINTEXT", v.plaintextHex);
       const ByteString ciphertext = detail::decodeAESCTRField(v, "CIPHERTEXT", v.ciphertextHex);
       const ByteString& input = v.encrypts ? plaintext : ciphertext;

@@ -32,16 +32,4 @@ bool ivAcceptedOrThrows(const AnyBlockCipher& cipher, const ByteString& bytes) {
   }
 }
 
-std::unique_ptr<const AnyKey> buildKeyAtRun(const AnyBlockCipher& cipher, const ByteString& key,
-                                            std::string_view name, std::string_view path) {
-  std::unique_ptr<const AnyKey> built = cipher.buildKey(key);
-  if (!built) {
-    throw std::runtime_error(std::string(name) + " (" + std::string(path) +
-                             "): buildKey returned no key for this vector's " +
-                             std::to_string(key.size()) +
-                             "-byte KEY, which it accepted when the suite was built");
-  }
-  return built;
-}
-
 }  // namespace kavrit::test

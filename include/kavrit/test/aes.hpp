@@ -78,8 +78,9 @@ std::string aesFailurePrefix(const AESVector& vector);
 /// One unit case per usable record of the files in `Test/KAT_AES` (see readAESVectors), named
 /// "<file name>-<COUNT>", in listing order; then the two groups of makeBlockCipherPropTests.
 /// Records whose KEY `buildKey` refuses or whose IV `IV::parse` refuses are left out, so a key
-/// type for one key length gets the vectors of that length. The key is built again when each test
-/// runs, so that no key object outlives the run. ECB applies the key's own
+/// type for one key length gets the vectors of that length; each test holds the key that was built
+/// to decide this (kavrit::gtest releases every registered tree when the run ends, so no key
+/// outlives the run). ECB applies the key's own
 /// encryptBlock/decryptBlock once to the whole input; the other modes go through kavrit's mode
 /// functions (or the key type's own) and compare the output bytes only. Throws when the directory
 /// cannot be read or a KEY or IV is not hex. A `buildKey` or `IV::parse` that throws gives a test

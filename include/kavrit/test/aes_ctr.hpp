@@ -62,7 +62,7 @@ std::string aesCTRNextIVPrefix(const AESCTRVector& vector);
 
 /// One unit case per usable record of the files in `Test/KAT_AES_CTR` (see readAESCTRVectors),
 /// named "<file name>-<COUNT>", in listing order. Records whose KEY `buildKey` refuses or whose IV
-/// `IV::parse` refuses are left out; the key is built again when each test runs. Each case runs
+/// `IV::parse` refuses are left out; each test holds the key built to decide this. Each case runs
 /// `ctr` (`unCtr` for a decrypt file) on the whole input and `ctrLazy` (`unCtrLazy`) on it in
 /// 37-byte chunks; both outputs must equal the vector and both next IVs must agree. CTR is a
 /// stream mode but kavrit's modes take whole blocks, so an input ending in a partial block (RFC

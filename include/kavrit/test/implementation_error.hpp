@@ -6,7 +6,6 @@
 /// belong to is built as a case that fails with the error's text, and every other test stays.
 
 #include <exception>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -43,12 +42,5 @@ bool buildStepSucceeds(std::vector<Test>& tests, const std::string& name, std::s
 /// Whether the cipher's `IV::parse` takes `bytes`, for the builders' record filters. A parse that
 /// throws counts as taking them, so that the record is kept and its test reports the error.
 bool ivAcceptedOrThrows(const AnyBlockCipher& cipher, const ByteString& bytes);
-
-/// Builds the key of the test `name` of the vector file `path` when the test runs. Tests hold key
-/// bytes, not key objects, so that no object of the implementation outlives the run. A `buildKey`
-/// that accepted the bytes when the suite was built and gives no key now throws
-/// std::runtime_error naming the test and the file.
-std::unique_ptr<const AnyKey> buildKeyAtRun(const AnyBlockCipher& cipher, const ByteString& key,
-                                            std::string_view name, std::string_view path);
 
 }  // namespace kavrit::test
