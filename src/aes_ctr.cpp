@@ -112,24 +112,25 @@ std::vector<Test> makeAESCTRTests(const AnyBlockCipher& cipher) {
     }
     if (!key) continue;
     std::string name = vector.name;
-    tests.push_back(testCase(std::move(name), [&cipher, key = std::move(key), v = std::move(vector)] {
-      const ByteString plaintext = detail::decodeAESCTRField(v, "PLAINTEXT", v.plaintextHex);
-      const ByteString ciphertext = detail::decodeAESCTRField(v, "CIPHERTEXT", v.ciphertextHex);
-      const ByteString& input = v.encrypts ? plaintext : ciphertext;
-      const ByteString& expected = v.encrypts ? ciphertext : plaintext;
-      const ByteString padded = detail::padToBlocks(input, cipher.blockBytes());
-      const LazyByteString chunks = chunked(padded, kAESCTRChunkSize);
-      const ChainedMode mode = v.encrypts ? ChainedMode::CTR : ChainedMode::UnCTR;
-      const auto strict = key->chained(mode, v.iv, padded);
-      const auto lazy = key->chainedLazy(mode, v.iv, chunks);
-      const auto length = static_cast<long long>(input.size());
-      assertEqual(
-          detail::aesCTROutputPrefix(v),
-          std::pair(takeBytes(strict.first, length), takeBytes(lazy.first.flatten(), length)),
-          std::pair(expected, expected), ValueLabels{"computed", "vector"});
-      assertEqual(detail::aesCTRNextIVPrefix(v), strict.second, lazy.second,
-                  ValueLabels{"strict", "lazy"});
-    }));
+    tests.push_back(
+        testCase(std::move(name), [&cipher, key = std::move(key), v = std::move(vector)] {
+          const ByteString plaintext = detail::decodeAESCTRField(v, "PLAINTEXT", v.plaintextHex);
+          const ByteString ciphertext = detail::decodeAESCTRField(v, "CIPHERTEXT", v.ciphertextHex);
+          const ByteString& input = v.encrypts ? plaintext : ciphertext;
+          const ByteString& expected = v.encrypts ? ciphertext : plaintext;
+          const ByteString padded = detail::padToBlocks(input, cipher.blockBytes());
+          const LazyByteString chunks = chunked(padded, kAESCTRChunkSize);
+          const ChainedMode mode = v.encrypts ? ChainedMode::CTR : ChainedMode::UnCTR;
+          const auto strict = key->chained(mode, v.iv, padded);
+          const auto lazy = key->chainedLazy(mode, v.iv, chunks);
+          const auto length = static_cast<long long>(input.size());
+          assertEqual(
+              detail::aesCTROutputPrefix(v),
+              std::pair(takeBytes(strict.first, length), takeBytes(lazy.first.flatten(), length)),
+              std::pair(expected, expected), ValueLabels{"computed", "vector"});
+          assertEqual(detail::aesCTRNextIVPrefix(v), strict.second, lazy.second,
+                      ValueLabels{"strict", "lazy"});
+        }));
   }
   return tests;
 }

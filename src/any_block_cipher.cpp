@@ -136,9 +136,8 @@ std::pair<ByteString, ByteString> genericChained(const AnyKey& key, ChainedMode 
                                                  std::size_t blockBytes, const ByteString& iv,
                                                  const ByteString& in) {
   const std::string name(chainedModeName(mode));
-  return withChainedStep(key, mode, iv, [&](auto& step) {
-    return runStrict(name.c_str(), blockBytes, in, step);
-  });
+  return withChainedStep(key, mode, iv,
+                         [&](auto& step) { return runStrict(name.c_str(), blockBytes, in, step); });
 }
 
 std::pair<LazyByteString, ByteString> genericChainedLazy(const AnyKey& key, ChainedMode mode,
@@ -146,9 +145,8 @@ std::pair<LazyByteString, ByteString> genericChainedLazy(const AnyKey& key, Chai
                                                          const ByteString& iv,
                                                          const LazyByteString& in) {
   const std::string name = std::string(chainedModeName(mode)) + "Lazy";
-  return withChainedStep(key, mode, iv, [&](auto& step) {
-    return runLazy(name.c_str(), blockBytes, in, step);
-  });
+  return withChainedStep(key, mode, iv,
+                         [&](auto& step) { return runLazy(name.c_str(), blockBytes, in, step); });
 }
 
 }  // namespace kavrit::test::detail

@@ -7,9 +7,9 @@
 #include <rapidcheck.h>
 
 #include "drawn_keys.hpp"
+#include "kavrit/hash.hpp"
 #include "kavrit/rapidcheck/generators.hpp"
 #include "kavrit/rapidcheck/property.hpp"
-#include "kavrit/hash.hpp"
 #include "kavrit/test/boundaries.hpp"
 
 namespace kavrit::test {

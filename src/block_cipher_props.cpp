@@ -45,39 +45,39 @@ using detail::wholeBlockPrefix;
 // Decryption undoes encryption on the padded plaintext, and both give the same next IV.
 Test chainedIdentity(const AnyBlockCipher& cipher, const char* name, ChainedMode encrypt,
                      ChainedMode decrypt) {
-  return testProperty(name, [&cipher, encrypt, decrypt](const RandomBytes& keySeed,
-                                                        const RandomBytes& ivBytes,
-                                                        const RandomBytes& plaintext) {
-    const auto key = keyOrDiscard(cipher, keySeed);
-    const ByteString iv = ivOrDiscard(cipher, ivBytes);
-    const ByteString padded = padESPBlockSize(cipher.blockBytes(), plaintext.value);
-    const auto [ciphertext, nextIv] = key->chained(encrypt, iv, padded);
-    const auto [decrypted, decryptNextIv] = key->chained(decrypt, iv, ciphertext);
-    if (!(decrypted == padded)) RC_FAIL("decryption does not give back the padded plaintext");
-    if (!(decryptNextIv == nextIv)) RC_FAIL("decryption gives another next IV than encryption");
-  });
+  return testProperty(
+      name, [&cipher, encrypt, decrypt](const RandomBytes& keySeed, const RandomBytes& ivBytes,
+                                        const RandomBytes& plaintext) {
+        const auto key = keyOrDiscard(cipher, keySeed);
+        const ByteString iv = ivOrDiscard(cipher, ivBytes);
+        const ByteString padded = padESPBlockSize(cipher.blockBytes(), plaintext.value);
+        const auto [ciphertext, nextIv] = key->chained(encrypt, iv, padded);
+        const auto [decrypted, decryptNextIv] = key->chained(decrypt, iv, ciphertext);
+        if (!(decrypted == padded)) RC_FAIL("decryption does not give back the padded plaintext");
+        if (!(decryptNextIv == nextIv)) RC_FAIL("decryption gives another next IV than encryption");
+      });
 }
 
 // The strict and lazy entry points agree on output and next IV, in both directions, on the
 // whole-block prefix of a lazy input with its own chunk boundaries.
 Test chainedStrictLazy(const AnyBlockCipher& cipher, const char* name, ChainedMode encrypt,
                        ChainedMode decrypt) {
-  return testProperty(name, [&cipher, encrypt, decrypt](const RandomBytes& keySeed,
-                                                        const RandomBytes& ivBytes,
-                                                        const RandomLazyBytes& input) {
-    const auto key = keyOrDiscard(cipher, keySeed);
-    const ByteString iv = ivOrDiscard(cipher, ivBytes);
-    const LazyByteString p = wholeBlockPrefix(cipher, input.value);
-    const ByteString flat = p.flatten();
-    const auto [c, iv1] = key->chained(encrypt, iv, flat);
-    const auto [cl, iv1l] = key->chainedLazy(encrypt, iv, p);
-    if (!(cl == c)) RC_FAIL("lazy encryption gives other bytes than strict encryption");
-    if (!(iv1 == iv1l)) RC_FAIL("lazy encryption gives another next IV than strict encryption");
-    const auto [q, iv2] = key->chained(decrypt, iv, flat);
-    const auto [ql, iv2l] = key->chainedLazy(decrypt, iv, p);
-    if (!(ql == q)) RC_FAIL("lazy decryption gives other bytes than strict decryption");
-    if (!(iv2 == iv2l)) RC_FAIL("lazy decryption gives another next IV than strict decryption");
-  });
+  return testProperty(
+      name, [&cipher, encrypt, decrypt](const RandomBytes& keySeed, const RandomBytes& ivBytes,
+                                        const RandomLazyBytes& input) {
+        const auto key = keyOrDiscard(cipher, keySeed);
+        const ByteString iv = ivOrDiscard(cipher, ivBytes);
+        const LazyByteString p = wholeBlockPrefix(cipher, input.value);
+        const ByteString flat = p.flatten();
+        const auto [c, iv1] = key->chained(encrypt, iv, flat);
+        const auto [cl, iv1l] = key->chainedLazy(encrypt, iv, p);
+        if (!(cl == c)) RC_FAIL("lazy encryption gives other bytes than strict encryption");
+        if (!(iv1 == iv1l)) RC_FAIL("lazy encryption gives another next IV than strict encryption");
+        const auto [q, iv2] = key->chained(decrypt, iv, flat);
+        const auto [ql, iv2l] = key->chainedLazy(decrypt, iv, p);
+        if (!(ql == q)) RC_FAIL("lazy decryption gives other bytes than strict decryption");
+        if (!(iv2 == iv2l)) RC_FAIL("lazy decryption gives another next IV than strict decryption");
+      });
 }
 
 }  // namespace

@@ -181,15 +181,14 @@ Test makeDifferentialBlockCipherTests(const AnyBlockCipher& a, const AnyBlockCip
                                    (first ? "first" : "second") + " implementation accepts them");
                          }
                        }),
-          testProperty("Blocks",
-                       [&a, &b](const RandomBytes& keySeed) {
-                         const auto [keyA, keyB] = keysOrDiscard(a, b, keySeed);
-                         const ByteString in = drawWholeBlocks(a.blockBytes()).value.flatten();
-                         requireSameBytes("encryptBlock", keyA->encryptBlock(in),
-                                          keyB->encryptBlock(in));
-                         requireSameBytes("decryptBlock", keyA->decryptBlock(in),
-                                          keyB->decryptBlock(in));
-                       }),
+          testProperty(
+              "Blocks",
+              [&a, &b](const RandomBytes& keySeed) {
+                const auto [keyA, keyB] = keysOrDiscard(a, b, keySeed);
+                const ByteString in = drawWholeBlocks(a.blockBytes()).value.flatten();
+                requireSameBytes("encryptBlock", keyA->encryptBlock(in), keyB->encryptBlock(in));
+                requireSameBytes("decryptBlock", keyA->decryptBlock(in), keyB->decryptBlock(in));
+              }),
           testProperty("ECB",
                        [&a, &b](const RandomBytes& keySeed) {
                          const auto [keyA, keyB] = keysOrDiscard(a, b, keySeed);

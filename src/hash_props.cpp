@@ -42,7 +42,8 @@ Test makeHashPropTests(const AnyHash& h) {
                          const Digest d = h.hashStrict(m.value.flatten());
                          const std::optional<Digest> back = h.parse(d.serialize());
                          if (!back) RC_FAIL("parse rejects the serialised digest");
-                         if (!(*back == d)) RC_FAIL("the serialised digest parses to another digest");
+                         if (!(*back == d))
+                           RC_FAIL("the serialised digest parses to another digest");
                        }),
           testProperty("BlockLengthIsByteAligned", [&h] { return h.blockLength() % 8 == 0; }),
           testProperty("OutputLengthIsByteAligned", [&h] { return h.outputLength() % 8 == 0; }),

@@ -7,8 +7,8 @@
 #include "kavrit/test/hex.hpp"
 #include "kavrit/test/parse_nist_kats.hpp"
 #include "kavrit/test/paths.hpp"
-#include "kavrit/test/vector_files.hpp"
 #include "kavrit/test/sha.hpp"
+#include "kavrit/test/vector_files.hpp"
 
 namespace kavrit::test::sha_monte {
 

@@ -34,7 +34,9 @@ class OwnHmacSha256 {
  public:
   static long outputLength() { return 256; }
   static long blockLength() { return 512; }
-  static OwnHmacSha256 hash(const LazyByteString& message) { return OwnHmacSha256(Inner::hash(message)); }
+  static OwnHmacSha256 hash(const LazyByteString& message) {
+    return OwnHmacSha256(Inner::hash(message));
+  }
   static OwnHmacSha256 hashStrict(const ByteString& message) {
     return OwnHmacSha256(Inner::hashStrict(message));
   }

@@ -108,22 +108,25 @@ D hmacOuter(const MacKey<D>& key, const D& inner) {
 // Hook detection, as for the modes: `own_X<D>` when D has the static member X in the documented
 // shape, `names_X<D>` when it has a member called X at all.
 template <class D>
-inline constexpr bool own_hmac =
-    requires(const MacKey<D>& key, const LazyByteString& message) {
+inline constexpr bool own_hmac = requires(const MacKey<D>& key, const LazyByteString& message) {
   { D::hmac(key, message) } -> std::same_as<D>;
 };
 template <class D>
-inline constexpr bool names_hmac =
-    requires { &D::hmac; } ||
-    requires(D& d, const MacKey<D>& key, const LazyByteString& message) { d.hmac(key, message); };
+inline constexpr bool names_hmac = (requires { &D::hmac; }) ||
+                                   (requires(D & d, const MacKey<D>& key,
+                                             const LazyByteString& message) {
+                                     d.hmac(key, message);
+                                   });
 template <class D>
 inline constexpr bool own_hmacStrict = requires(const MacKey<D>& key, const ByteString& message) {
   { D::hmacStrict(key, message) } -> std::same_as<D>;
 };
 template <class D>
-inline constexpr bool names_hmacStrict =
-    requires { &D::hmacStrict; } ||
-    requires(D& d, const MacKey<D>& key, const ByteString& message) { d.hmacStrict(key, message); };
+inline constexpr bool names_hmacStrict = (requires { &D::hmacStrict; }) ||
+                                         (requires(D & d, const MacKey<D>& key,
+                                                   const ByteString& message) {
+                                           d.hmacStrict(key, message);
+                                         });
 
 }  // namespace detail
 

@@ -228,44 +228,46 @@ IV<K> ivFrom(const ByteString& state) {
 // non-template member) or it can be called with the hook's arguments on a non-const key.
 // `requireHookShape_X<K>()` fails to compile, naming the hook and its shape, for a type that names
 // a hook without its shape; every path that looks for the hook goes through it.
-#define KAVRIT_ECB_HOOK(NAME, DATA)                                                           \
+#define KAVRIT_ECB_HOOK(NAME, DATA)                                                            \
   template <class K>                                                                           \
-  inline constexpr bool own_##NAME = requires(const K& key, const DATA& in) {                \
+  inline constexpr bool own_##NAME = requires(const K& key, const DATA& in) {                  \
     { key.NAME(in) } -> std::same_as<DATA>;                                                    \
   };                                                                                           \
   template <class K>                                                                           \
   inline constexpr bool names_##NAME =                                                         \
-      requires { &K::NAME; } || requires(K& key, const DATA& in) { key.NAME(in); };           \
+      (requires { &K::NAME; }) || (requires(K & key, const DATA& in) { key.NAME(in); });       \
   template <class K>                                                                           \
   constexpr void requireHookShape_##NAME() {                                                   \
     static_assert(own_##NAME<K> || !names_##NAME<K>,                                           \
-                  "the key type has a member named `" #NAME "` that kavrit cannot call as its " \
-                  "own mode: the hook must be `" #DATA " " #NAME "(const " #DATA "&) const`");  \
+                  "the key type has a member named `" #NAME                                    \
+                  "` that kavrit cannot call as its "                                          \
+                  "own mode: the hook must be `" #DATA " " #NAME "(const " #DATA "&) const`"); \
   }
 
-#define KAVRIT_CHAINED_HOOK(NAME, DATA)                                                          \
-  template <class K>                                                                              \
-  inline constexpr bool own_##NAME = requires(const K& key, const IV<K>& iv, const DATA& in) {  \
-    { key.NAME(iv, in) } -> std::same_as<std::pair<DATA, IV<K>>>;                               \
-  };                                                                                              \
-  template <class K>                                                                              \
-  inline constexpr bool names_##NAME =                                                            \
-      requires { &K::NAME; } ||                                                                   \
-      requires(K& key, const IV<K>& iv, const DATA& in) { key.NAME(iv, in); };                   \
-  template <class K>                                                                              \
-  constexpr void requireHookShape_##NAME() {                                                      \
-    static_assert(own_##NAME<K> || !names_##NAME<K>,                                              \
-                  "the key type has a member named `" #NAME "` that kavrit cannot call as its "    \
-                  "own mode: the hook must be `std::pair<" #DATA ", IV<K>> " #NAME                 \
-                  "(const IV<K>&, const " #DATA "&) const`");                                      \
+#define KAVRIT_CHAINED_HOOK(NAME, DATA)                                                        \
+  template <class K>                                                                           \
+  inline constexpr bool own_##NAME = requires(const K& key, const IV<K>& iv, const DATA& in) { \
+    { key.NAME(iv, in) } -> std::same_as<std::pair<DATA, IV<K>>>;                              \
+  };                                                                                           \
+  template <class K>                                                                           \
+  inline constexpr bool names_##NAME =                                                         \
+      (requires { &K::NAME; }) ||                                                              \
+      (requires(K & key, const IV<K>& iv, const DATA& in) { key.NAME(iv, in); });              \
+  template <class K>                                                                           \
+  constexpr void requireHookShape_##NAME() {                                                   \
+    static_assert(own_##NAME<K> || !names_##NAME<K>,                                           \
+                  "the key type has a member named `" #NAME                                    \
+                  "` that kavrit cannot call as its "                                          \
+                  "own mode: the hook must be `std::pair<" #DATA ", IV<K>> " #NAME             \
+                  "(const IV<K>&, const " #DATA "&) const`");                                  \
   }
 
 KAVRIT_ECB_HOOK(ecb, ByteString)
 KAVRIT_ECB_HOOK(unEcb, ByteString)
 KAVRIT_ECB_HOOK(ecbLazy, LazyByteString)
 KAVRIT_ECB_HOOK(unEcbLazy, LazyByteString)
-#define KAVRIT_CHAINED_HOOKS(NAME)          \
-  KAVRIT_CHAINED_HOOK(NAME, ByteString)     \
+#define KAVRIT_CHAINED_HOOKS(NAME)      \
+  KAVRIT_CHAINED_HOOK(NAME, ByteString) \
   KAVRIT_CHAINED_HOOK(NAME##Lazy, LazyByteString)
 KAVRIT_CHAINED_HOOKS(cbc)
 KAVRIT_CHAINED_HOOKS(unCbc)
@@ -278,7 +280,6 @@ KAVRIT_CHAINED_HOOKS(unCtr)
 #undef KAVRIT_CHAINED_HOOKS
 #undef KAVRIT_CHAINED_HOOK
 #undef KAVRIT_ECB_HOOK
-
 
 }  // namespace detail
 
@@ -331,29 +332,29 @@ LazyByteString unEcbLazy(const K& key, const LazyByteString& in) {
 }
 
 // The chained modes differ only in their step; each returns (output, next IV).
-#define KAVRIT_CHAINED_MODE(NAME, STEP)                                                           \
-  template <BlockCipher K>                                                                        \
-  std::pair<ByteString, IV<K>> NAME(const K& key, const IV<K>& iv, const ByteString& in) {        \
-    detail::requireHookShape_##NAME<K>();                                                           \
-    if constexpr (detail::own_##NAME<K>) {                                                        \
-      return key.NAME(iv, in);                                                                    \
-    } else {                                                                                      \
-      detail::STEP<K> step{key, iv.bytes()};                                                      \
-      ByteString out = detail::runStrict(#NAME, blockBytes<K>(), in, step);                       \
-      return {std::move(out), detail::ivFrom<K>(step.state)};                                     \
-    }                                                                                             \
-  }                                                                                               \
-  template <BlockCipher K>                                                                        \
-  std::pair<LazyByteString, IV<K>> NAME##Lazy(const K& key, const IV<K>& iv,                      \
-                                              const LazyByteString& in) {                         \
-    detail::requireHookShape_##NAME##Lazy<K>();                                                     \
-    if constexpr (detail::own_##NAME##Lazy<K>) {                                                  \
-      return key.NAME##Lazy(iv, in);                                                              \
-    } else {                                                                                      \
-      detail::STEP<K> step{key, iv.bytes()};                                                      \
-      LazyByteString out = detail::runLazy(#NAME "Lazy", blockBytes<K>(), in, step);              \
-      return {std::move(out), detail::ivFrom<K>(step.state)};                                     \
-    }                                                                                             \
+#define KAVRIT_CHAINED_MODE(NAME, STEP)                                                    \
+  template <BlockCipher K>                                                                 \
+  std::pair<ByteString, IV<K>> NAME(const K& key, const IV<K>& iv, const ByteString& in) { \
+    detail::requireHookShape_##NAME<K>();                                                  \
+    if constexpr (detail::own_##NAME<K>) {                                                 \
+      return key.NAME(iv, in);                                                             \
+    } else {                                                                               \
+      detail::STEP<K> step{key, iv.bytes()};                                               \
+      ByteString out = detail::runStrict(#NAME, blockBytes<K>(), in, step);                \
+      return {std::move(out), detail::ivFrom<K>(step.state)};                              \
+    }                                                                                      \
+  }                                                                                        \
+  template <BlockCipher K>                                                                 \
+  std::pair<LazyByteString, IV<K>> NAME##Lazy(const K& key, const IV<K>& iv,               \
+                                              const LazyByteString& in) {                  \
+    detail::requireHookShape_##NAME##Lazy<K>();                                            \
+    if constexpr (detail::own_##NAME##Lazy<K>) {                                           \
+      return key.NAME##Lazy(iv, in);                                                       \
+    } else {                                                                               \
+      detail::STEP<K> step{key, iv.bytes()};                                               \
+      LazyByteString out = detail::runLazy(#NAME "Lazy", blockBytes<K>(), in, step);       \
+      return {std::move(out), detail::ivFrom<K>(step.state)};                              \
+    }                                                                                      \
   }
 
 /// CBC encryption and decryption (`cbc`, `cbcLazy`, `unCbc`, `unCbcLazy`).
@@ -384,8 +385,8 @@ std::vector<std::string_view> ownModeHooks() {
   add(detail::own_unEcb<K>, "unEcb");
   add(detail::own_ecbLazy<K>, "ecbLazy");
   add(detail::own_unEcbLazy<K>, "unEcbLazy");
-#define KAVRIT_ADD_CHAINED(NAME)                 \
-  add(detail::own_##NAME<K>, #NAME);            \
+#define KAVRIT_ADD_CHAINED(NAME)     \
+  add(detail::own_##NAME<K>, #NAME); \
   add(detail::own_##NAME##Lazy<K>, #NAME "Lazy");
   KAVRIT_ADD_CHAINED(cbc)
   KAVRIT_ADD_CHAINED(unCbc)

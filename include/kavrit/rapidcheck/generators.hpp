@@ -42,7 +42,6 @@ rc::Gen<LazyByteString> arbitraryBoundaryLazyByteString(std::size_t blockBytes);
 /// Byte strings of exactly `length` bytes, drawn as by `arbitraryByteString()`.
 rc::Gen<ByteString> arbitraryByteStringOfLength(std::size_t length);
 
-
 }  // namespace kavrit::test
 
 template <>

@@ -105,16 +105,16 @@ class KeyModel final : public AnyKey {
   ByteString encryptBlock(const ByteString& in) const override { return key_.encryptBlock(in); }
   ByteString decryptBlock(const ByteString& in) const override { return key_.decryptBlock(in); }
 
-#define KAVRIT_ECB_ENTRY(NAME, DATA, DECRYPT)                                \
-  DATA NAME(const DATA& in) const override {                                \
-    kavrit::detail::requireHookShape_##NAME<K>();                            \
-    if constexpr (kavrit::detail::own_##NAME<K>) {                           \
-      return key_.NAME(in);                                                  \
-    } else if constexpr (std::same_as<DATA, ByteString>) {                   \
-      return genericEcb(*this, DECRYPT, kavrit::blockBytes<K>(), in);        \
-    } else {                                                                 \
-      return genericEcbLazy(*this, DECRYPT, kavrit::blockBytes<K>(), in);    \
-    }                                                                        \
+#define KAVRIT_ECB_ENTRY(NAME, DATA, DECRYPT)                             \
+  DATA NAME(const DATA& in) const override {                              \
+    kavrit::detail::requireHookShape_##NAME<K>();                         \
+    if constexpr (kavrit::detail::own_##NAME<K>) {                        \
+      return key_.NAME(in);                                               \
+    } else if constexpr (std::same_as<DATA, ByteString>) {                \
+      return genericEcb(*this, DECRYPT, kavrit::blockBytes<K>(), in);     \
+    } else {                                                              \
+      return genericEcbLazy(*this, DECRYPT, kavrit::blockBytes<K>(), in); \
+    }                                                                     \
   }
   KAVRIT_ECB_ENTRY(ecb, ByteString, false)
   KAVRIT_ECB_ENTRY(unEcb, ByteString, true)
@@ -146,16 +146,16 @@ class KeyModel final : public AnyKey {
       return std::pair<Data, ByteString>(std::move(result.first), result.second.bytes());
     };
     switch (mode) {
-#define KAVRIT_APPLY(MODE, NAME)                                                        \
-  case ChainedMode::MODE:                                                               \
-    kavrit::detail::requireHookShape_##NAME<K>();                                       \
-    kavrit::detail::requireHookShape_##NAME##Lazy<K>();                                 \
-    if constexpr (lazy && kavrit::detail::own_##NAME##Lazy<K>) {                        \
-      return own(key_.NAME##Lazy(ivOf<K>(iv), in));                                     \
-    } else if constexpr (!lazy && kavrit::detail::own_##NAME<K>) {                      \
-      return own(key_.NAME(ivOf<K>(iv), in));                                           \
-    } else {                                                                            \
-      return generic();                                                                 \
+#define KAVRIT_APPLY(MODE, NAME)                                   \
+  case ChainedMode::MODE:                                          \
+    kavrit::detail::requireHookShape_##NAME<K>();                  \
+    kavrit::detail::requireHookShape_##NAME##Lazy<K>();            \
+    if constexpr (lazy && kavrit::detail::own_##NAME##Lazy<K>) {   \
+      return own(key_.NAME##Lazy(ivOf<K>(iv), in));                \
+    } else if constexpr (!lazy && kavrit::detail::own_##NAME<K>) { \
+      return own(key_.NAME(ivOf<K>(iv), in));                      \
+    } else {                                                       \
+      return generic();                                            \
     }
       KAVRIT_APPLY(CBC, cbc)
       KAVRIT_APPLY(UnCBC, unCbc)
