@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "kavrit/test/assert.hpp"
+#include "kavrit/test/drawn_value_text.hpp"
 
 namespace kavrit::test {
 
@@ -68,10 +69,12 @@ rc::Gen<LazyByteString> arbitraryLazyByteString() {
   });
 }
 
-void showValue(const RandomBytes& bytes, std::ostream& os) { os << quoteBytes(bytes.value); }
+void showValue(const RandomBytes& bytes, std::ostream& os) {
+  os << describeDrawnBytes(bytes.value);
+}
 
 void showValue(const RandomLazyBytes& bytes, std::ostream& os) {
-  os << quoteLazyBytes(bytes.value);
+  os << describeDrawnLazyBytes(bytes.value);
 }
 
 }  // namespace kavrit::test
