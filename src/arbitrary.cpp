@@ -5,6 +5,7 @@
 
 #include "kavrit/test/arbitrary.hpp"
 #include "kavrit/test/assert.hpp"
+#include "kavrit/test/drawn_value_text.hpp"
 
 namespace kavrit::test {
 
@@ -69,10 +70,12 @@ rc::Gen<LazyByteString> arbitraryLazyByteString() {
   });
 }
 
-void showValue(const RandomBytes& bytes, std::ostream& os) { os << quoteBytes(bytes.value); }
+void showValue(const RandomBytes& bytes, std::ostream& os) {
+  os << describeDrawnBytes(bytes.value);
+}
 
 void showValue(const RandomLazyBytes& bytes, std::ostream& os) {
-  os << quoteLazyBytes(bytes.value);
+  os << describeDrawnLazyBytes(bytes.value);
 }
 
 }  // namespace kavrit::test

@@ -1,7 +1,7 @@
 // Checks what registerTests hands to GoogleTest: it registers trees with awkward names and
-// failing leaves, runs them, and compares every reported suite name, test name, verdict and
-// failure text with what it should be. Registration has to happen before RUN_ALL_TESTS, so this
-// is a program of its own rather than a test inside the unit-test binary.
+// failing leaves, runs them, and compares every reported suite name, test name, verdict, failure
+// text and source location with what it should be. Registration has to happen before RUN_ALL_TESTS,
+// so this is a program of its own rather than a test inside the unit-test binary.
 
 #include <gtest/gtest.h>
 
@@ -24,20 +24,37 @@ using kavrit::test::testCase;
 using kavrit::test::testGroup;
 using kavrit::test::testProperty;
 
+struct Location {
+  std::string file;
+  int line;
+  friend bool operator==(const Location&, const Location&) = default;
+};
+
+std::string describe(const Location& at) { return at.file + ":" + std::to_string(at.line); }
+
 struct Reported {
   std::string suite;
   std::string name;
   bool passed;
   std::string messages;
+  Location registeredAt;
+  std::vector<Location> failedAt;
 };
 
 class Recorder : public testing::EmptyTestEventListener {
  public:
   void OnTestEnd(const testing::TestInfo& info) override {
-    Reported r{info.test_suite_name(), info.name(), info.result()->Passed(), {}};
+    Reported r;
+    r.suite = info.test_suite_name();
+    r.name = info.name();
+    r.passed = info.result()->Passed();
+    r.registeredAt = {info.file(), info.line()};
     for (int i = 0; i < info.result()->total_part_count(); ++i) {
-      r.messages += info.result()->GetTestPartResult(i).message();
+      const testing::TestPartResult& part = info.result()->GetTestPartResult(i);
+      r.messages += part.message();
       r.messages += "\n";
+      r.failedAt.push_back(
+          {part.file_name() != nullptr ? part.file_name() : "", part.line_number()});
     }
     reported.push_back(std::move(r));
   }
@@ -54,7 +71,14 @@ struct Expected {
 
 void pass() {}
 
+// Where registerTests was called, for the locations of the tests and their failures.
+int suiteLine = 0;
+int loneLeafLine = 0;
+int groupLine = 0;
+const Location kGivenPlace{"vectors/given.rsp", 42};
+
 void registerAll() {
+  suiteLine = __LINE__ + 1;
   kavrit::gtest::registerTests(
       "Suite",
       std::vector<kavrit::test::Test>{
@@ -90,8 +114,20 @@ void registerAll() {
                         testCase("after the failures", pass),
                     }),
       });
+  loneLeafLine = __LINE__ + 1;
   kavrit::gtest::registerTests("Other suite", testCase("lone leaf", pass));
+  groupLine = __LINE__ + 1;
   kavrit::gtest::registerTests("Other suite", testGroup("G", {testCase("x", pass)}));
+  kavrit::gtest::registerTests("Placed", {testCase("fails where it was told", [] { throw 1; })},
+                               kGivenPlace.file.c_str(), kGivenPlace.line);
+}
+
+Location expectedLocation(const std::string& suite) {
+  if (suite == "Placed") return kGivenPlace;
+  const int line = suite == "Other suite"     ? loneLeafLine
+                   : suite == "Other suite/G" ? groupLine
+                                              : suiteLine;
+  return {__FILE__, line};
 }
 
 std::vector<Expected> expected() {
@@ -119,6 +155,7 @@ std::vector<Expected> expected() {
       {top, "after the failures", true, {}, {}},
       {"Other suite", "lone leaf", true, {}, {}},
       {"Other suite/G", "x", true, {}, {}},
+      {"Placed", "fails where it was told", false, {"error: an exception"}, {}},
   };
 }
 
@@ -161,6 +198,15 @@ int main(int argc, char** argv) {
     }
     if (g.passed != w.passed) {
       mismatch(where + (w.passed ? " failed:\n" : " passed") + g.messages);
+    }
+    const Location at = expectedLocation(w.suite);
+    if (!(g.registeredAt == at)) {
+      mismatch(where + " registered at " + describe(g.registeredAt) + ", expected " + describe(at));
+    }
+    for (const Location& failedAt : g.failedAt) {
+      if (!(failedAt == at)) {
+        mismatch(where + " failed at " + describe(failedAt) + ", expected " + describe(at));
+      }
     }
     for (const std::string& text : w.messageHas) {
       if (g.messages.find(text) == std::string::npos) {

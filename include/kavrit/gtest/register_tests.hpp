@@ -18,9 +18,19 @@ namespace kavrit::gtest {
 /// fails with the assertion's text or the text of any other exception it throws; a property runs
 /// under RapidCheck with RapidCheck's own settings (RC_PARAMS) and a failure shows its inputs and
 /// the seed that repeats it.
-void registerTests(const std::string& suiteName, const std::vector<test::Test>& trees);
+///
+/// Tests and their failures are reported at `file`:`line`, by default the place of the call.
+///
+/// The registered leaves, and with them whatever their closures own (an implementation's key
+/// objects, say), are released when RUN_ALL_TESTS() ends, before the program's static objects are
+/// destroyed. A leaf that would run after that (RUN_ALL_TESTS() called again) fails instead. When
+/// RUN_ALL_TESTS() does not run the tests (--gtest_list_tests, --help) the leaves are never
+/// destroyed: at exit the libraries they use may already be gone.
+void registerTests(const std::string& suiteName, const std::vector<test::Test>& trees,
+                   const char* file = __builtin_FILE(), int line = __builtin_LINE());
 
 /// The same for one tree.
-void registerTests(const std::string& suiteName, const test::Test& tree);
+void registerTests(const std::string& suiteName, const test::Test& tree,
+                   const char* file = __builtin_FILE(), int line = __builtin_LINE());
 
 }  // namespace kavrit::gtest

@@ -43,7 +43,12 @@ std::string showValue(const T& value) {
                          value.first;
                          value.second;
                        }) {
-    return "(" + showValue(value.first) + ", " + showValue(value.second) + ")";
+    // Appended piece by piece: "(" + std::string makes GCC 12 warn (-Wrestrict) at -O3.
+    std::string out = "(";
+    out += showValue(value.first);
+    out += ", ";
+    out += showValue(value.second);
+    return out += ")";
   } else if constexpr (Hash<T>) {
     return digestText(value);
   } else {
