@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "broken/broken_examples.hpp"
+#include "kavrit/test/arbitrary.hpp"
 #include "kavrit/test/assert.hpp"
 #include "kavrit/test/block_cipher_props.hpp"
 #include "property_support.hpp"

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "kavrit/gtest/register_tests.hpp"
-#include "kavrit/test/sha.hpp"
+#include "kavrit/test/algorithm_suites.hpp"
 #include "sha256_adapter.hpp"
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
-  // The SHA-256 vectors from the installed data, then the hash laws.
-  kavrit::gtest::registerTests("Sha256", kavrit::test::makeSHA256Tests<Sha256>());
+  // The SHA-256 vectors and the hash laws, HMAC, Monte Carlo and the chunking laws.
+  kavrit::gtest::registerTests("Sha256", kavrit::test::makeSHA256Suites<Sha256>());
   return RUN_ALL_TESTS();
 }

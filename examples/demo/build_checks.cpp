@@ -21,9 +21,9 @@ std::size_t countCases(const std::vector<test::Test>& trees) {
 }  // namespace
 
 void SuiteBuilds::add(std::string builder, std::string implementation,
-                      const std::string& vectorDirectory,
+                      const std::string& vectorDirectory, std::string hooks,
                       const std::function<std::vector<test::Test>()>& build) {
-  SuiteRun run{std::move(builder), std::move(implementation), {}};
+  SuiteRun run{std::move(builder), std::move(implementation), {}, std::move(hooks)};
   const std::string where =
       vectorDirectory.empty() ? "" : " (" + test::getDataFileName(vectorDirectory) + ")";
   try {

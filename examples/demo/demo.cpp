@@ -18,6 +18,7 @@
 #include "kavrit/gtest/register_tests.hpp"
 #include "kavrit/test/aes.hpp"
 #include "kavrit/test/aes_ctr.hpp"
+#include "kavrit/test/algorithm_suites.hpp"
 #include "kavrit/test/block_cipher_props.hpp"
 #include "kavrit/test/hash_props.hpp"
 #include "kavrit/test/hmac.hpp"
@@ -35,6 +36,8 @@ namespace {
 
 using namespace kavrit::examples;
 using namespace kavrit::test;
+using kavrit::demo::hmacOf;
+using kavrit::demo::modesOf;
 using kavrit::demo::SuiteBuilds;
 using kavrit::demo::SuiteRun;
 
@@ -55,21 +58,28 @@ void buildSuites(SuiteBuilds& b) {
   b.add("makeSHA256Tests", "OpenSSL_SHA256", kSHA, [] { return makeSHA256Tests<SHA256>(); });
   b.add("makeSHA384Tests", "OpenSSL_SHA384", kSHA, [] { return makeSHA384Tests<SHA384>(); });
   b.add("makeSHA512Tests", "OpenSSL_SHA512", kSHA, [] { return makeSHA512Tests<SHA512>(); });
-  b.add("makeSHA1HMACTests", "OpenSSL_SHA1", kHMAC, [] { return makeSHA1HMACTests<SHA1>(); });
-  b.add("makeSHA224HMACTests", "OpenSSL_SHA224", kHMAC,
+  b.add("makeSHA1HMACTests", "OpenSSL_SHA1", kHMAC, hmacOf<SHA1>(),
+        [] { return makeSHA1HMACTests<SHA1>(); });
+  b.add("makeSHA224HMACTests", "OpenSSL_SHA224", kHMAC, hmacOf<SHA224>(),
         [] { return makeSHA224HMACTests<SHA224>(); });
-  b.add("makeSHA256HMACTests", "OpenSSL_SHA256", kHMAC,
+  b.add("makeSHA256HMACTests", "OpenSSL_SHA256", kHMAC, hmacOf<SHA256>(),
         [] { return makeSHA256HMACTests<SHA256>(); });
-  b.add("makeSHA384HMACTests", "OpenSSL_SHA384", kHMAC,
+  b.add("makeSHA384HMACTests", "OpenSSL_SHA384", kHMAC, hmacOf<SHA384>(),
         [] { return makeSHA384HMACTests<SHA384>(); });
-  b.add("makeSHA512HMACTests", "OpenSSL_SHA512", kHMAC,
+  b.add("makeSHA512HMACTests", "OpenSSL_SHA512", kHMAC, hmacOf<SHA512>(),
         [] { return makeSHA512HMACTests<SHA512>(); });
-  b.add("makeAESTests", "OpenSSL_AES128", kAES, [] { return makeAESTests<AES128>(); });
-  b.add("makeAESTests", "OpenSSL_AES192", kAES, [] { return makeAESTests<AES192>(); });
-  b.add("makeAESTests", "OpenSSL_AES256", kAES, [] { return makeAESTests<AES256>(); });
-  b.add("makeAESCTRTests", "OpenSSL_AES128", kAESCTR, [] { return makeAESCTRTests<AES128>(); });
-  b.add("makeAESCTRTests", "OpenSSL_AES192", kAESCTR, [] { return makeAESCTRTests<AES192>(); });
-  b.add("makeAESCTRTests", "OpenSSL_AES256", kAESCTR, [] { return makeAESCTRTests<AES256>(); });
+  b.add("makeAESTests", "OpenSSL_AES128", kAES, modesOf<AES128>(),
+        [] { return makeAESTests<AES128>(); });
+  b.add("makeAESTests", "OpenSSL_AES192", kAES, modesOf<AES192>(),
+        [] { return makeAESTests<AES192>(); });
+  b.add("makeAESTests", "OpenSSL_AES256", kAES, modesOf<AES256>(),
+        [] { return makeAESTests<AES256>(); });
+  b.add("makeAESCTRTests", "OpenSSL_AES128", kAESCTR, modesOf<AES128>(),
+        [] { return makeAESCTRTests<AES128>(); });
+  b.add("makeAESCTRTests", "OpenSSL_AES192", kAESCTR, modesOf<AES192>(),
+        [] { return makeAESCTRTests<AES192>(); });
+  b.add("makeAESCTRTests", "OpenSSL_AES256", kAESCTR, modesOf<AES256>(),
+        [] { return makeAESCTRTests<AES256>(); });
   b.add("makeSHA1MonteTests", "OpenSSL_SHA1", kMonte, [] { return makeSHA1MonteTests<SHA1>(); });
   b.add("makeSHA224MonteTests", "OpenSSL_SHA224", kMonte,
         [] { return makeSHA224MonteTests<SHA224>(); });
@@ -79,17 +89,27 @@ void buildSuites(SuiteBuilds& b) {
         [] { return makeSHA384MonteTests<SHA384>(); });
   b.add("makeSHA512MonteTests", "OpenSSL_SHA512", kMonte,
         [] { return makeSHA512MonteTests<SHA512>(); });
-  b.add("makeTwoFishTests", "Nettle_Twofish128", kTwofish,
+  b.add("makeTwoFishTests", "Nettle_Twofish128", kTwofish, modesOf<Twofish128>(),
         [] { return makeTwoFishTests<Twofish128>(); });
-  b.add("makeTwoFishTests", "Nettle_Twofish192", kTwofish,
+  b.add("makeTwoFishTests", "Nettle_Twofish192", kTwofish, modesOf<Twofish192>(),
         [] { return makeTwoFishTests<Twofish192>(); });
-  b.add("makeTwoFishTests", "Nettle_Twofish256", kTwofish,
+  b.add("makeTwoFishTests", "Nettle_Twofish256", kTwofish, modesOf<Twofish256>(),
         [] { return makeTwoFishTests<Twofish256>(); });
+}
+
+// Everything for one algorithm in one call, for one hash and one cipher: the same tests as the
+// rows of their builders above, with the same test names. Both read several vector directories,
+// all below Test/.
+void addAlgorithmSuites(SuiteBuilds& b) {
+  b.add("makeSHA256Suites", "OpenSSL_SHA256", "Test", hmacOf<SHA256>(),
+        [] { return makeSHA256Suites<SHA256>(); });
+  b.add("makeAESSuites", "OpenSSL_AES128", "Test", modesOf<AES128>(),
+        [] { return makeAESSuites<AES128>(); });
 }
 
 // Deliberately broken implementations, to see what a failure looks like (--with-broken).
 void addBrokenSuites(SuiteBuilds& b) {
-  b.add("makeAESTests", "Broken_DecryptAES128", kAES,
+  b.add("makeAESTests", "Broken_DecryptAES128", kAES, modesOf<BrokenDecryptAES128>(),
         [] { return makeAESTests<BrokenDecryptAES128>(); });
   b.add("makeSHA256Tests", "Broken_ChunkedSHA256", kSHA,
         [] { return makeSHA256Tests<BrokenChunkedSHA256>(); });
@@ -123,6 +143,7 @@ int main(int argc, char** argv) {
   }
   buildSuites(builds);
   kavrit::demo::addBoundarySuites(builds);
+  addAlgorithmSuites(builds);
   if (withBroken) addBrokenSuites(builds);
   builds.printProblems(std::cout);
   const std::vector<SuiteRun>& runs = builds.runs();

@@ -39,7 +39,7 @@ void FailurePrinter::OnTestPartResult(const testing::TestPartResult& result) {
 
 SummaryPrinter::SummaryPrinter(const std::vector<SuiteRun>& runs) {
   for (const SuiteRun& run : runs) {
-    Row row{run.builder, run.implementation, run.suiteName()};
+    Row row{run.builder, run.implementation, run.hooks, run.suiteName()};
     for (const test::Test& tree : run.trees) countLeaves(tree, row.kats, row.properties);
     rows_.push_back(row);
   }
@@ -61,20 +61,22 @@ void SummaryPrinter::OnTestEnd(const testing::TestInfo& info) {
 }
 
 void SummaryPrinter::OnTestProgramEnd(const testing::UnitTest& unitTest) {
-  std::size_t builderWidth = 7, implementationWidth = 14;
+  std::size_t builderWidth = 7, implementationWidth = 14, hooksWidth = 17;
   for (const Row& row : rows_) {
     builderWidth = std::max(builderWidth, row.builder.size());
     implementationWidth = std::max(implementationWidth, row.implementation.size());
+    hooksWidth = std::max(hooksWidth, row.hooks.size());
   }
   const auto w = [](std::size_t n) { return static_cast<int>(n); };
-  std::printf("\n%-*s  %-*s  %6s  %10s  %7s  %6s  %8s\n", w(builderWidth), "builder",
-              w(implementationWidth), "implementation", "KATs", "properties", "passed", "failed",
-              "seconds");
+  std::printf("\n%-*s  %-*s  %-*s  %5s %5s %6s %6s %7s\n", w(builderWidth), "builder",
+              w(implementationWidth), "implementation", w(hooksWidth), "modes/HMAC tested", "KATs",
+              "props", "passed", "failed", "seconds");
   std::size_t passed = 0, failed = 0;
   for (const Row& row : rows_) {
-    std::printf("%-*s  %-*s  %6zu  %10zu  %7zu  %6zu  %8.2f\n", w(builderWidth),
-                row.builder.c_str(), w(implementationWidth), row.implementation.c_str(), row.kats,
-                row.properties, row.passed, row.failed, row.seconds);
+    std::printf("%-*s  %-*s  %-*s  %5zu %5zu %6zu %6zu %7.2f\n", w(builderWidth),
+                row.builder.c_str(), w(implementationWidth), row.implementation.c_str(),
+                w(hooksWidth), row.hooks.c_str(), row.kats, row.properties, row.passed, row.failed,
+                row.seconds);
     passed += row.passed;
     failed += row.failed;
   }

@@ -18,6 +18,9 @@ struct SuiteRun {
   std::string builder;
   std::string implementation;
   std::vector<test::Test> trees;
+  /// For a suite that can call mode or HMAC hooks, which implementation of each it tested
+  /// (describeModeImplementations, describeHMACImplementations); "-" for a suite that calls none.
+  std::string hooks = "-";
 
   /// The GoogleTest suite prefix its tests are registered under.
   [[nodiscard]] std::string suiteName() const { return builder + "/" + implementation; }
@@ -47,6 +50,7 @@ class SummaryPrinter : public testing::EmptyTestEventListener {
   struct Row {
     std::string builder;
     std::string implementation;
+    std::string hooks;
     std::string suite;
     std::size_t kats = 0;
     std::size_t properties = 0;
