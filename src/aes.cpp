@@ -176,19 +176,11 @@ ByteString applyAESMode(const AnyKey& key, AESMode mode, const ByteString& iv,
 
 std::vector<Test> makeAESTests(const AnyBlockCipher& cipher) {
   std::vector<Test> tests;
-  const auto ivAccepted = [&cipher](const ByteString& iv) {
-    return ivAcceptedOrThrows(cipher, iv);
-  };
-  for (detail::AESVector& vector : detail::readAESVectors(ivAccepted)) {
+  for (detail::AESVector& vector : detail::readAESVectors(ivFilter(cipher))) {
     // The key that decides whether the vector applies is the one its test uses.
-    std::shared_ptr<const AnyKey> key;
-    const auto build = [&] {
-      key = cipher.buildKey(vector.key);
-      if (key && aesModeUsesIV(vector.mode)) vector.iv = cipher.parseIV(vector.iv).value();
-    };
-    if (!buildStepSucceeds(tests, vector.name, vector.path, "buildKey or IV::parse", build)) {
-      continue;
-    }
+    std::shared_ptr<const AnyKey> key =
+        buildVectorKey(tests, cipher, vector.name, vector.path, vector.key,
+                       aesModeUsesIV(vector.mode) ? &vector.iv : nullptr);
     if (!key) continue;
     std::string name = vector.name;
     tests.push_back(testCase(std::move(name), [key = std::move(key), v = std::move(vector)] {

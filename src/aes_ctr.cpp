@@ -97,19 +97,10 @@ namespace kavrit::test {
 
 std::vector<Test> makeAESCTRTests(const AnyBlockCipher& cipher) {
   std::vector<Test> tests;
-  const auto ivAccepted = [&cipher](const ByteString& iv) {
-    return ivAcceptedOrThrows(cipher, iv);
-  };
-  for (detail::AESCTRVector& vector : detail::readAESCTRVectors(ivAccepted)) {
+  for (detail::AESCTRVector& vector : detail::readAESCTRVectors(ivFilter(cipher))) {
     // The key that decides whether the vector applies is the one its test uses.
-    std::shared_ptr<const AnyKey> key;
-    const auto build = [&] {
-      key = cipher.buildKey(vector.key);
-      if (key) vector.iv = cipher.parseIV(vector.iv).value();
-    };
-    if (!buildStepSucceeds(tests, vector.name, vector.path, "buildKey or IV::parse", build)) {
-      continue;
-    }
+    std::shared_ptr<const AnyKey> key =
+        buildVectorKey(tests, cipher, vector.name, vector.path, vector.key, &vector.iv);
     if (!key) continue;
     std::string name = vector.name;
     tests.push_back(

@@ -32,4 +32,20 @@ bool ivAcceptedOrThrows(const AnyBlockCipher& cipher, const ByteString& bytes) {
   }
 }
 
+std::function<bool(const ByteString&)> ivFilter(const AnyBlockCipher& cipher) {
+  return [&cipher](const ByteString& iv) { return ivAcceptedOrThrows(cipher, iv); };
+}
+
+std::shared_ptr<const AnyKey> buildVectorKey(std::vector<Test>& tests, const AnyBlockCipher& cipher,
+                                             const std::string& name, std::string_view path,
+                                             const ByteString& key, ByteString* iv) {
+  std::shared_ptr<const AnyKey> built;
+  const auto build = [&] {
+    built = cipher.buildKey(key);
+    if (built && iv != nullptr) *iv = cipher.parseIV(*iv).value();
+  };
+  if (!buildStepSucceeds(tests, name, path, "buildKey or IV::parse", build)) return nullptr;
+  return built;
+}
+
 }  // namespace kavrit::test

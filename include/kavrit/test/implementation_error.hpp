@@ -6,6 +6,8 @@
 /// belong to is built as a case that fails with the error's text, and every other test stays.
 
 #include <exception>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -42,5 +44,17 @@ bool buildStepSucceeds(std::vector<Test>& tests, const std::string& name, std::s
 /// Whether the cipher's `IV::parse` takes `bytes`, for the builders' record filters. A parse that
 /// throws counts as taking them, so that the record is kept and its test reports the error.
 bool ivAcceptedOrThrows(const AnyBlockCipher& cipher, const ByteString& bytes);
+
+/// ivAcceptedOrThrows of `cipher` as the IV filter that the vector readers take.
+std::function<bool(const ByteString&)> ivFilter(const AnyBlockCipher& cipher);
+
+/// The key of the test `name` of the vector file `path`, built while the suite is built: the test
+/// keeps it. When `iv` is given and a key was built, the IV is replaced by the bytes IV::parse
+/// reads of it. Null when `buildKey` gives no key (the vector is left out) or when the
+/// implementation throws (then `tests` gets the case failing with that error, as buildStepSucceeds
+/// does).
+std::shared_ptr<const AnyKey> buildVectorKey(std::vector<Test>& tests, const AnyBlockCipher& cipher,
+                                             const std::string& name, std::string_view path,
+                                             const ByteString& key, ByteString* iv);
 
 }  // namespace kavrit::test
