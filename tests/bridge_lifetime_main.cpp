@@ -20,8 +20,10 @@
 
 #include "kavrit/gtest/register_tests.hpp"
 #include "kavrit/kavrit.hpp"
+#include "kavrit/test/aes_ctr.hpp"
 #include "kavrit/test/assert.hpp"
 #include "kavrit/test/test_tree.hpp"
+#include "openssl/openssl_aes.hpp"
 
 namespace {
 
@@ -121,10 +123,30 @@ class PooledDigest {
   Handle handle_;
 };
 
+// OpenSSL's AES-128 holding a library object, for a real builder that keeps the keys it builds.
+class PooledAES128 {
+ public:
+  static long blockSize() { return 128; }
+  static long keyLength() { return 128; }
+  static std::optional<PooledAES128> buildKey(const ByteString& key) {
+    if (auto aes = kavrit::examples::AES128::buildKey(key)) return PooledAES128(std::move(*aes));
+    return std::nullopt;
+  }
+  ByteString encryptBlock(const ByteString& in) const { return aes_.encryptBlock(in); }
+  ByteString decryptBlock(const ByteString& in) const { return aes_.decryptBlock(in); }
+
+ private:
+  explicit PooledAES128(kavrit::examples::AES128 aes) : aes_(std::move(aes)) {}
+  kavrit::examples::AES128 aes_;
+  Handle handle_;
+};
+
 static_assert(kavrit::BlockCipher<PooledCipher>);
+static_assert(kavrit::BlockCipher<PooledAES128>);
 static_assert(kavrit::Hash<PooledDigest>);
 
 int registrationLine = 0;
+int registeredTests = 0;
 
 // Builds the trees from local objects, so that once this returns only the registered leaves hold
 // library objects.
@@ -132,7 +154,7 @@ void registerTrees() {
   const PooledCipher key = PooledCipher::buildKey({1, 2, 3, 4, 5, 6, 7, 8}).value();
   const PooledDigest digest = PooledDigest::hashStrict({1, 2, 3});
   const ByteString message(32, 0x5a);
-  const std::vector<kavrit::test::Test> trees{
+  std::vector<kavrit::test::Test> trees{
       kavrit::test::testGroup(
           "cipher",
           {
@@ -158,6 +180,11 @@ void registerTrees() {
                                    PooledDigest::parse(digest.serialize()).value());
                              }),
   };
+  // The AES CTR suite keeps in each test the key that selected its vector.
+  for (kavrit::test::Test& test : kavrit::test::makeAESCTRTests<PooledAES128>()) {
+    trees.push_back(std::move(test));
+  }
+  registeredTests = static_cast<int>(kavrit::test::countLeaves(trees));
   registrationLine = __LINE__ + 1;
   kavrit::gtest::registerTests("Lifetime", trees);
 }
@@ -193,7 +220,8 @@ int main(int argc, char** argv) {
     ++mismatches;
     std::cout << "MISMATCH: " << what << std::endl;  // before any abort at exit
   };
-  constexpr int kTests = 3;
+  const int kTests = registeredTests;
+  if (kTests < 3 + 8) mismatch("expected the three cases and AES-128's eight CTR vectors");
   if (liveObjects == 0) mismatch("the registered leaves hold no library object");
 
   if (RUN_ALL_TESTS() != 0) mismatch("the first run failed");
