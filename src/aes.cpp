@@ -125,7 +125,7 @@ std::vector<AESVector> readAESVectors(const std::function<bool(const ByteString&
         if (!count || !ciphertext || !plaintext || !key) continue;
         vectors.push_back({file.name + "-" + *count, file.path, *mode,
                            decodeAtBuild(file.path, index, "KEY", *key), std::move(iv),
-                           std::move(*plaintext), std::move(*ciphertext)});
+                           std::move(*plaintext), std::move(*ciphertext), record.front().line});
       }
     }
   });
@@ -183,15 +183,19 @@ std::vector<Test> makeAESTests(const AnyBlockCipher& cipher) {
                        aesModeUsesIV(vector.mode) ? &vector.iv : nullptr);
     if (!key) continue;
     std::string name = vector.name;
-    tests.push_back(testCase(std::move(name), [key = std::move(key), v = std::move(vector)] {
-      const ByteString plaintext = detail::decodeAESField(v, "PLAINTEXT", v.plaintextHex);
-      const ByteString ciphertext = detail::decodeAESField(v, "CIPHERTEXT", v.ciphertextHex);
-      const bool encrypts = aesModeEncrypts(v.mode);
-      const ByteString computed =
-          applyAESMode(*key, v.mode, v.iv, encrypts ? plaintext : ciphertext);
-      assertEqual(detail::aesFailurePrefix(v), computed, encrypts ? ciphertext : plaintext,
-                  ValueLabels{"computed", "vector"});
-    }));
+    SourceLocation location{vector.path, vector.line};
+    tests.push_back(testCase(
+        std::move(name),
+        [key = std::move(key), v = std::move(vector)] {
+          const ByteString plaintext = detail::decodeAESField(v, "PLAINTEXT", v.plaintextHex);
+          const ByteString ciphertext = detail::decodeAESField(v, "CIPHERTEXT", v.ciphertextHex);
+          const bool encrypts = aesModeEncrypts(v.mode);
+          const ByteString computed =
+              applyAESMode(*key, v.mode, v.iv, encrypts ? plaintext : ciphertext);
+          assertEqual(detail::aesFailurePrefix(v), computed, encrypts ? ciphertext : plaintext,
+                      ValueLabels{"computed", "vector"});
+        },
+        std::move(location)));
   }
   for (Test& law : makeBlockCipherPropTests(cipher)) tests.push_back(std::move(law));
   return tests;

@@ -58,7 +58,7 @@ std::vector<AESCTRVector> readAESCTRVectors(
         if (!ivAccepted(iv)) continue;
         vectors.push_back({file.name + "-" + *count, file.path, *encrypts,
                            decodeAtBuild(file.path, index, "KEY", *key), std::move(iv),
-                           std::move(*plaintext), std::move(*ciphertext)});
+                           std::move(*plaintext), std::move(*ciphertext), record.front().line});
       }
     }
   });
@@ -103,8 +103,10 @@ std::vector<Test> makeAESCTRTests(const AnyBlockCipher& cipher) {
         buildVectorKey(tests, cipher, vector.name, vector.path, vector.key, &vector.iv);
     if (!key) continue;
     std::string name = vector.name;
-    tests.push_back(
-        testCase(std::move(name), [&cipher, key = std::move(key), v = std::move(vector)] {
+    SourceLocation location{vector.path, vector.line};
+    tests.push_back(testCase(
+        std::move(name),
+        [&cipher, key = std::move(key), v = std::move(vector)] {
           const ByteString plaintext = detail::decodeAESCTRField(v, "PLAINTEXT", v.plaintextHex);
           const ByteString ciphertext = detail::decodeAESCTRField(v, "CIPHERTEXT", v.ciphertextHex);
           const ByteString& input = v.encrypts ? plaintext : ciphertext;
@@ -121,7 +123,8 @@ std::vector<Test> makeAESCTRTests(const AnyBlockCipher& cipher) {
               std::pair(expected, expected), ValueLabels{"computed", "vector"});
           assertEqual(detail::aesCTRNextIVPrefix(v), strict.second, lazy.second,
                       ValueLabels{"strict", "lazy"});
-        }));
+        },
+        std::move(location)));
   }
   return tests;
 }

@@ -38,7 +38,7 @@ std::vector<Vector> readVectors(std::string_view algorithm) {
         std::string name = "NistHMAC" + std::string(algorithm) + "-" + quoteText(*count);
         std::string prefix = name + "\nvector file: " + file.path;
         vectors.push_back({std::move(name), std::move(prefix), std::move(*key), std::move(*msg),
-                           std::move(*mac), std::move(*tlen)});
+                           std::move(*mac), std::move(*tlen), file.path, record.front().line});
       }
     }
   });
@@ -62,15 +62,19 @@ std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm) {
   std::vector<Test> tests;
   for (Vector& vector : readVectors(algorithm)) {
     std::string name = vector.name;
-    tests.push_back(testCase(std::move(name), [&hash, vector = std::move(vector)] {
-      const Inputs in = decode(vector);
-      const ByteString strict =
-          takeBytes(hash.hmacStrict(in.key, in.message).serialize(), in.tagBytes);
-      const ByteString lazy =
-          takeBytes(hash.hmac(in.key, chunked(in.message, kChunkSize)).serialize(), in.tagBytes);
-      assertEqual(vector.prefix, std::pair(strict, lazy), std::pair(in.mac, in.mac),
-                  ValueLabels{"computed", "vector"});
-    }));
+    SourceLocation location{vector.path, vector.line};
+    tests.push_back(testCase(
+        std::move(name),
+        [&hash, vector = std::move(vector)] {
+          const Inputs in = decode(vector);
+          const ByteString strict =
+              takeBytes(hash.hmacStrict(in.key, in.message).serialize(), in.tagBytes);
+          const ByteString lazy = takeBytes(
+              hash.hmac(in.key, chunked(in.message, kChunkSize)).serialize(), in.tagBytes);
+          assertEqual(vector.prefix, std::pair(strict, lazy), std::pair(in.mac, in.mac),
+                      ValueLabels{"computed", "vector"});
+        },
+        std::move(location)));
   }
   return tests;
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -101,6 +102,7 @@ Char charAt(const unsigned char* p, std::size_t avail) {
 struct Line {
   std::string_view bytes;
   bool dropCarriageReturns;
+  int number;
 };
 
 // Calls f(bytes, whiteSpace) for each character of the line that cleaning keeps.
@@ -204,9 +206,11 @@ std::vector<KatCategory> groupCategories(std::string_view recordKey,
     KatCategory category;
     for (; i < lines.size() && isHeadLine(lines[i]); ++i) {
       category.properties.push_back(parseHeadLine(lines[i]));
+      category.properties.back().line = lines[i].number;
     }
     for (; i < lines.size() && !isHeadLine(lines[i]); ++i) {
       KatField field = parseBodyLine(lines[i]);
+      field.line = lines[i].number;
       if (field.name == recordKey) {
         category.records.emplace_back().reserve(8);  // the vector files have 3 to 6 fields
       } else if (category.records.empty()) {
@@ -224,14 +228,16 @@ std::vector<KatCategory> groupCategories(std::string_view recordKey,
 std::vector<KatCategory> parseCategories(std::string_view recordKey, std::string_view text) {
   std::vector<Line> lines;
   std::size_t start = 0;
+  int number = 0;
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
     const std::string_view line = text.substr(start, end - start);
     start = end + 1;
+    if (number < std::numeric_limits<int>::max()) ++number;
     if (!line.empty() && line.front() == '#') continue;
     if (isBlank(line)) continue;
-    lines.push_back({line, true});
+    lines.push_back({line, true, number});
   }
   return groupCategories(recordKey, lines);
 }
@@ -240,7 +246,9 @@ std::vector<KatCategory> getCategories(std::string_view recordKey,
                                        const std::vector<std::string>& lines) {
   std::vector<Line> views;
   views.reserve(lines.size());
-  for (const std::string& line : lines) views.push_back({line, false});
+  for (const std::string& line : lines) {
+    views.push_back({line, false, static_cast<int>(views.size()) + 1});
+  }
   return groupCategories(recordKey, views);
 }
 

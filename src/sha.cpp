@@ -48,7 +48,7 @@ std::vector<Vector> readVectors(std::string_view algorithm) {
                 "Nist" + std::string(algorithm) + "-" + std::to_string(vectors.size() + 1);
             std::string prefix = name + "\nvector file: " + file.path;
             vectors.push_back({std::move(name), std::move(prefix), std::move(*len), std::move(*msg),
-                               std::move(*md)});
+                               std::move(*md), file.path, record.front().line});
           }
         }
       });
@@ -72,13 +72,17 @@ std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm) {
   std::vector<Test> tests;
   for (Vector& vector : readVectors(algorithm)) {
     std::string name = vector.name;
-    tests.push_back(testCase(std::move(name), [&hash, vector = std::move(vector)] {
-      const Inputs in = decode(vector);
-      const ByteString strict = hash.hashStrictBytes(in.message);
-      const ByteString lazy = hash.hashBytes(chunked(in.message, kChunkSize));
-      assertEqual(vector.prefix, std::pair(strict, lazy), std::pair(in.digest, in.digest),
-                  ValueLabels{"computed", "vector"});
-    }));
+    SourceLocation location{vector.path, vector.line};
+    tests.push_back(testCase(
+        std::move(name),
+        [&hash, vector = std::move(vector)] {
+          const Inputs in = decode(vector);
+          const ByteString strict = hash.hashStrictBytes(in.message);
+          const ByteString lazy = hash.hashBytes(chunked(in.message, kChunkSize));
+          assertEqual(vector.prefix, std::pair(strict, lazy), std::pair(in.digest, in.digest),
+                      ValueLabels{"computed", "vector"});
+        },
+        std::move(location)));
   }
   tests.push_back(makeHashPropTests(hash));
   return tests;

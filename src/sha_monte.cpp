@@ -24,19 +24,21 @@ std::vector<Checkpoint> readCheckpoints(std::string_view algorithm) {
             std::optional<std::string> start = record.front().value;
             std::string startName = "the Seed";
             std::optional<std::string> count;
+            int countLine = 0;
             for (std::size_t i = 1; i < record.size(); ++i) {
               KatField& field = record[i];
               if (field.name == "COUNT") {
                 if (count) start.reset();  // the previous COUNT had no MD: the chain is broken
                 count = field.value;
+                countLine = field.line;
               } else if (field.name == "MD" && count) {
                 if (start) {
                   std::string name = "Nist" + std::string(algorithm) + "Monte-" + *count;
                   std::string prefix = name + ": checkpoint COUNT = " + *count + ", " +
                                        std::to_string(kIterations) + " iterations from " +
                                        startName + "\nvector file: " + file.path;
-                  checkpoints.push_back(
-                      {std::move(name), std::move(prefix), std::move(*start), field.value});
+                  checkpoints.push_back({std::move(name), std::move(prefix), std::move(*start),
+                                         field.value, file.path, countLine});
                 }
                 start = field.value;
                 startName = "the MD recorded for COUNT = " + *count;
@@ -92,12 +94,16 @@ std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm) {
   std::vector<Test> tests;
   for (Checkpoint& checkpoint : readCheckpoints(algorithm)) {
     std::string name = checkpoint.name;
-    tests.push_back(testCase(std::move(name), [&hash, c = std::move(checkpoint)] {
-      const auto [start, md] = decode(c);
-      const Outcome outcome = iterate(hash, start);
-      assertEqual(failurePrefix(c, outcome.firstSplit), std::pair(outcome.strict, outcome.lazy),
-                  std::pair(md, md), ValueLabels{"computed", "vector"});
-    }));
+    SourceLocation location{checkpoint.path, checkpoint.line};
+    tests.push_back(testCase(
+        std::move(name),
+        [&hash, c = std::move(checkpoint)] {
+          const auto [start, md] = decode(c);
+          const Outcome outcome = iterate(hash, start);
+          assertEqual(failurePrefix(c, outcome.firstSplit), std::pair(outcome.strict, outcome.lazy),
+                      std::pair(md, md), ValueLabels{"computed", "vector"});
+        },
+        std::move(location)));
   }
   return tests;
 }

@@ -109,8 +109,8 @@ std::vector<TwofishVector> readTwofishVectors(
           if (!ivAccepted(iv)) continue;
         }
         vectors.push_back({std::string(info->namePrefix) + *counter, file.path, info->kind, *key,
-                           *input, *expected, info->inputField, info->expectedField,
-                           std::move(iv)});
+                           *input, *expected, info->inputField, info->expectedField, std::move(iv),
+                           record.front().line});
       }
     }
   });
@@ -181,15 +181,19 @@ std::vector<Test> makeTwoFishTests(const AnyBlockCipher& cipher) {
     };
     if (!buildStepSucceeds(tests, vector.name, vector.path, "IV::parse", build)) continue;
     std::string name = vector.name;
-    tests.push_back(testCase(std::move(name), [&cipher, v = std::move(vector)] {
-      const ByteString keyBytes = detail::decodeTwofishField(v, "KEY", v.keyHex);
-      const std::unique_ptr<const AnyKey> key = cipher.buildKey(keyBytes);
-      if (!key) throw std::runtime_error(detail::rejectedKeyMessage(v, keyBytes.size()));
-      const ByteString input = detail::decodeTwofishField(v, v.inputField, v.inputHex);
-      const ByteString expected = detail::decodeTwofishField(v, v.expectedField, v.expectedHex);
-      assertEqual(detail::twofishFailurePrefix(v), applyTwofishKind(*key, v.kind, v.iv, input),
-                  expected, ValueLabels{"computed", "vector"});
-    }));
+    SourceLocation location{vector.path, vector.line};
+    tests.push_back(testCase(
+        std::move(name),
+        [&cipher, v = std::move(vector)] {
+          const ByteString keyBytes = detail::decodeTwofishField(v, "KEY", v.keyHex);
+          const std::unique_ptr<const AnyKey> key = cipher.buildKey(keyBytes);
+          if (!key) throw std::runtime_error(detail::rejectedKeyMessage(v, keyBytes.size()));
+          const ByteString input = detail::decodeTwofishField(v, v.inputField, v.inputHex);
+          const ByteString expected = detail::decodeTwofishField(v, v.expectedField, v.expectedHex);
+          assertEqual(detail::twofishFailurePrefix(v), applyTwofishKind(*key, v.kind, v.iv, input),
+                      expected, ValueLabels{"computed", "vector"});
+        },
+        std::move(location)));
   }
   for (Test& law : makeBlockCipherPropTests(cipher)) tests.push_back(std::move(law));
   return tests;

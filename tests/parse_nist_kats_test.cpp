@@ -311,5 +311,19 @@ TEST(ParseCategories, FuzzedInputKeepsInvariants) {
   }
 }
 
+// Every field knows the line it stands on, counting the comment and blank lines that are dropped;
+// equality still looks at names and values only.
+TEST(ParseCategories, FieldsKnowTheirLine) {
+  const auto categories = parseCategories(
+      "COUNT", "# comment\r\n[L = 20]\r\n\r\nCOUNT = 0\r\nKEY = 00\n   \nCOUNT = 1\n");
+  ASSERT_EQ(categories.size(), 1u);
+  EXPECT_EQ(categories[0].properties.at(0).line, 2);
+  ASSERT_EQ(categories[0].records.size(), 2u);
+  EXPECT_EQ(categories[0].records[0].at(0).line, 4);
+  EXPECT_EQ(categories[0].records[0].at(1).line, 5);
+  EXPECT_EQ(categories[0].records[1].at(0).line, 7);
+  EXPECT_EQ(categories[0].records[1].at(0), (KatField{"COUNT", "1", 99}));
+}
+
 }  // namespace
 }  // namespace kavrit::test

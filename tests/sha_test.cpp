@@ -132,5 +132,23 @@ TEST(SHATests, InstalledVectorsPassOnOpenSSLAndCatchAWrongLazyPath) {
   EXPECT_EQ(std::count(results.begin(), results.end(), std::nullopt), 38);
 }
 
+// A known-answer test knows the file and line of its record, so that runners report it there.
+TEST(SHATests, EachTestCarriesItsVectorFileAndLine) {
+  fixture::DataDir dir;
+  dir.write("Test/KAT_SHA/SHA256Lines.rsp", "# generated\n[L = 32]\n\n" +
+                                                record<SHA256>("8", "61", {0x61}) +
+                                                record<SHA256>("8", "62", {0x62}));
+  const std::vector<Tree> trees = makeSHA256Tests<SHA256>();
+  const std::string path = (dir.root() / "Test/KAT_SHA/SHA256Lines.rsp").string();
+  ASSERT_EQ(caseNames(trees).size(), 2u);
+  for (const auto& [index, line] : {std::pair{0, 4}, std::pair{1, 8}}) {
+    const auto& location = trees.at(index).location();
+    ASSERT_TRUE(location.has_value()) << index;
+    EXPECT_EQ(location->file, path);
+    EXPECT_EQ(location->line, line) << "record " << index;
+  }
+  EXPECT_FALSE(trees.back().location().has_value()) << "the property group comes from no file";
+}
+
 }  // namespace
 }  // namespace kavrit::test

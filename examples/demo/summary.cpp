@@ -34,7 +34,13 @@ void FailurePrinter::OnTestStart(const testing::TestInfo& info) {
 
 void FailurePrinter::OnTestPartResult(const testing::TestPartResult& result) {
   if (!result.failed()) return;
-  std::cout << "FAILED  " << current_ << "\n" << result.message() << "\n\n";
+  // Known-answer tests are reported at their vector's file and line, the rest where the demo
+  // registered them.
+  std::cout << "FAILED  " << current_ << "\n";
+  if (result.file_name() != nullptr) {
+    std::cout << result.file_name() << ":" << result.line_number() << "\n";
+  }
+  std::cout << result.message() << "\n\n";
 }
 
 SummaryPrinter::SummaryPrinter(const std::vector<SuiteRun>& runs) {

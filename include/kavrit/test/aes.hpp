@@ -59,6 +59,8 @@ struct AESVector {
   /// Decoded only when the test runs, so that a bad value fails that test alone.
   std::string plaintextHex;
   std::string ciphertextHex;
+  /// The line of the record's first field in the file.
+  int line = 0;
 };
 
 /// Reads every vector file of `Test/KAT_AES`, in listing order, and keeps the complete records of

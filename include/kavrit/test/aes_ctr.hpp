@@ -33,6 +33,8 @@ struct AESCTRVector {
   /// Decoded only when the test runs, so that a bad value fails that test alone.
   std::string plaintextHex;
   std::string ciphertextHex;
+  /// The line of the record's first field in the file.
+  int line = 0;
 };
 
 /// Whether a file of `Test/KAT_AES_CTR` is read, and in which direction: its mode key (see

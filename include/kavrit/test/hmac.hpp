@@ -28,6 +28,9 @@ struct Vector {
   std::string msg;
   std::string mac;
   std::string tlen;
+  /// The vector file and the line of the record's first field in it.
+  std::string path;
+  int line = 0;
 };
 
 /// The key, message and MAC of a vector, and how many leading bytes of the MAC it gives (Tlen).

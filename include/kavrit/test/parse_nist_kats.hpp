@@ -14,8 +14,14 @@ namespace kavrit::test {
 struct KatField {
   std::string name;
   std::string value;
+  /// The line of the text the field stands on, from 1 (parseCategories counts every line of the
+  /// text, dropped ones included); for getCategories the position in its list of lines, from 1.
+  /// Not part of equality: two fields are equal when their names and values are.
+  int line = 0;
 
-  bool operator==(const KatField&) const = default;
+  friend bool operator==(const KatField& a, const KatField& b) {
+    return a.name == b.name && a.value == b.value;
+  }
 };
 
 using KatRecord = std::vector<KatField>;

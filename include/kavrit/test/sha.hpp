@@ -28,6 +28,9 @@ struct Vector {
   std::string len;
   std::string msg;
   std::string md;
+  /// The vector file and the line of the record's first field in it.
+  std::string path;
+  int line = 0;
 };
 
 /// The message (the first Len/8 bytes of Msg) and the digest of a vector.

@@ -34,6 +34,9 @@ struct Checkpoint {
   /// The digest the iterations start from: the Seed, or the MD recorded for the checkpoint before.
   std::string startHex;
   std::string mdHex;
+  /// The vector file and the line of the checkpoint's COUNT in it.
+  std::string path;
+  int line = 0;
 };
 
 /// The checkpoints of `algorithm` from the files of getDataFileName("Test/KAT_SHA_MONTE") that

@@ -55,6 +55,8 @@ struct TwofishVector {
   std::string_view expectedField;
   /// The decoded IV; empty for ECB kinds.
   ByteString iv;
+  /// The line of the record's first field in the file.
+  int line = 0;
 };
 
 /// Reads every vector file of `Test/KAT_TWOFISH`, in listing order, and keeps the records that
