@@ -1,0 +1,24 @@
+#pragma once
+
+/// @file
+/// Every public builder of the library in one include: the known-answer suites, the per-algorithm
+/// builders, the laws, the test trees and the run-time interface of key and digest types. None of
+/// it includes RapidCheck or GoogleTest (see kavrit/rapidcheck/ and kavrit/gtest/).
+
+#include "kavrit/kavrit.hpp"
+#include "kavrit/test/aes.hpp"
+#include "kavrit/test/aes_ctr.hpp"
+#include "kavrit/test/algorithm_suites.hpp"
+#include "kavrit/test/any_block_cipher.hpp"
+#include "kavrit/test/any_hash.hpp"
+#include "kavrit/test/block_cipher_continuation.hpp"
+#include "kavrit/test/block_cipher_props.hpp"
+#include "kavrit/test/differential.hpp"
+#include "kavrit/test/hash_chunking.hpp"
+#include "kavrit/test/hash_props.hpp"
+#include "kavrit/test/hmac.hpp"
+#include "kavrit/test/md5.hpp"
+#include "kavrit/test/sha.hpp"
+#include "kavrit/test/sha_monte.hpp"
+#include "kavrit/test/test_tree.hpp"
+#include "kavrit/test/twofish.hpp"
