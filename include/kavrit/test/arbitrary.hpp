@@ -21,11 +21,12 @@ inline constexpr std::size_t kMaxDrawnBytes = 4096;
 /// Most chunks a lazy byte string draw has.
 inline constexpr std::size_t kMaxDrawnChunks = 10;
 
-/// A drawn byte string as a property argument; RapidCheck prints it as a quoted literal.
+/// A drawn byte string as a property argument. RapidCheck prints it by describeDrawnBytes: a quoted
+/// literal up to 64 bytes, its length, ends and SHA-256 above that.
 struct RandomBytes {
   ByteString value;
 };
-/// A drawn lazy byte string as a property argument; printed as its quoted chunks.
+/// A drawn lazy byte string as a property argument, printed by describeDrawnLazyBytes.
 struct RandomLazyBytes {
   LazyByteString value;
 };
