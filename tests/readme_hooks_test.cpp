@@ -130,4 +130,39 @@ TEST(ReadmeHooks, TheKeyTypesOwnCbcAndCtrLazyAreWhatTheSuitesCheck) {
   EXPECT_EQ(failingOf(ctr).size(), caseNames(ctr).size() / 2) << "the encrypting half";
 }
 
+// A key type that brings every entry point of CBC, each kavrit's own generic mode underneath.
+class AllCbcAES128 {
+ public:
+  static long blockSize() { return 128; }
+  static long keyLength() { return 128; }
+  static std::optional<AllCbcAES128> buildKey(const ByteString& bytes) {
+    if (auto k = Inner::buildKey(bytes)) return AllCbcAES128(*k);
+    return std::nullopt;
+  }
+  ByteString encryptBlock(const ByteString& in) const { return key_.encryptBlock(in); }
+  ByteString decryptBlock(const ByteString& in) const { return key_.decryptBlock(in); }
+#define KAVRIT_OWN(NAME, DATA)                                                               \
+  std::pair<DATA, IV<AllCbcAES128>> NAME(const IV<AllCbcAES128>& iv, const DATA& in) const { \
+    auto [out, next] = kavrit::NAME(key_, *IV<Inner>::parse(iv.bytes()), in);                \
+    return {out, *IV<AllCbcAES128>::parse(next.bytes())};                                    \
+  }
+  KAVRIT_OWN(cbc, ByteString)
+  KAVRIT_OWN(cbcLazy, LazyByteString)
+  KAVRIT_OWN(unCbc, ByteString)
+  KAVRIT_OWN(unCbcLazy, LazyByteString)
+#undef KAVRIT_OWN
+
+ private:
+  using Inner = kavrit::examples::AES128;
+  explicit AllCbcAES128(Inner key) : key_(std::move(key)) {}
+  Inner key_;
+};
+
+TEST(ReadmeHooks, AModeWhoseEntryPointsAreAllOwnIsNamedOnce) {
+  EXPECT_EQ(kavrit::test::describeModeImplementations(kavrit::test::anyBlockCipher<AllCbcAES128>()),
+            "own cbc, kavrit ecb/cfb/ofb/ctr");
+  // Correct hooks: every AES vector passes through them.
+  EXPECT_TRUE(failingOf(kavrit::test::makeAESTests<AllCbcAES128>()).empty());
+}
+
 }  // namespace

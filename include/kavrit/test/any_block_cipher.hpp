@@ -67,8 +67,11 @@ class AnyBlockCipher {
   [[nodiscard]] virtual const std::type_info& type() const = 0;
 };
 
-/// Which implementation of each mode a suite tests, e.g. "own cbc/cbcLazy, kavrit ecb/cfb/ofb/ctr"
-/// (a mode counts as the key type's own when it brings any entry point of it).
+/// Which implementation of each mode a suite tests. A mode whose four entry points (e.g. cbc,
+/// cbcLazy, unCbc, unCbcLazy) the key type all brings is listed as its own by the mode's name, one
+/// of which it brings some by those entry points, and then again among kavrit's as "(rest)":
+/// "kavrit ecb/cbc/cfb/ofb/ctr" for a type without hooks, "own cbc/ctrLazy, kavrit ecb/cbc
+/// (rest)/cfb/ofb/ctr (rest)" for one bringing `cbc` and `ctrLazy`.
 std::string describeModeImplementations(const AnyBlockCipher& cipher);
 
 namespace detail {
