@@ -144,9 +144,6 @@ std::string aesFailurePrefix(const AESVector& vector) {
 }
 
 }  // namespace detail
-}  // namespace kavrit::test
-
-namespace kavrit::test {
 namespace {
 
 ByteString applyAESMode(const AnyKey& key, AESMode mode, const ByteString& iv,

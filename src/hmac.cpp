@@ -54,9 +54,6 @@ Inputs decode(const Vector& vector) {
   }
 }
 
-}  // namespace kavrit::test::hmac_kat
-
-namespace kavrit::test::hmac_kat {
 
 std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm) {
   std::vector<Test> tests;

@@ -64,9 +64,6 @@ Inputs decode(const Vector& vector) {
   }
 }
 
-}  // namespace kavrit::test::sha_kat
-
-namespace kavrit::test::sha_kat {
 
 std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm) {
   std::vector<Test> tests;

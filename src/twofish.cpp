@@ -148,9 +148,6 @@ std::string twofishFailurePrefix(const TwofishVector& vector) {
 }
 
 }  // namespace detail
-}  // namespace kavrit::test
-
-namespace kavrit::test {
 namespace {
 
 ByteString applyTwofishKind(const AnyKey& key, TwofishKind kind, const ByteString& iv,
