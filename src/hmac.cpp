@@ -54,7 +54,6 @@ Inputs decode(const Vector& vector) {
   }
 }
 
-
 std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm) {
   std::vector<Test> tests;
   for (Vector& vector : readVectors(algorithm)) {

@@ -65,7 +65,6 @@ std::string failurePrefix(const Checkpoint& checkpoint, std::size_t firstSplit) 
          "-byte chunks) first differ at iteration " + std::to_string(firstSplit);
 }
 
-
 Outcome iterate(const AnyHash& hash, const ByteString& start) {
   std::array<ByteString, 3> strict{start, start, start};
   std::array<ByteString, 3> lazy = strict;
