@@ -197,10 +197,14 @@ class Recorder : public testing::EmptyTestEventListener {
     bool released = result.total_part_count() > 0;
     for (int i = 0; i < result.total_part_count(); ++i) {
       const testing::TestPartResult& part = result.GetTestPartResult(i);
+      // Reported where the test was registered, or, for a known-answer test, at its vector.
+      const std::string file = part.file_name() != nullptr ? part.file_name() : "";
+      const bool atRegistration = file == __FILE__ && part.line_number() == registrationLine;
+      const bool atVector =
+          file.find("/Test/KAT_AES_CTR/") != std::string::npos && part.line_number() > 0;
       released = released &&
                  std::string(part.message()).find("was released") != std::string::npos &&
-                 part.file_name() != nullptr && std::string(part.file_name()) == __FILE__ &&
-                 part.line_number() == registrationLine;
+                 (atRegistration || atVector);
     }
     if (released) ++failedAsReleased;
   }
@@ -229,7 +233,7 @@ int main(int argc, char** argv) {
     mismatch(std::to_string(liveObjects) + " library objects outlived RUN_ALL_TESTS");
   }
 
-  // Run again: every test must now fail, at its registration, saying that it was released.
+  // Run again: every test must now fail, where it is reported, saying that it was released.
   testing::TestEventListeners& listeners = testing::UnitTest::GetInstance()->listeners();
   delete listeners.Release(listeners.default_result_printer());
   auto* recorder = new Recorder;  // owned by GoogleTest from here on
