@@ -27,14 +27,7 @@ std::string_view chainedModeName(ChainedMode mode) {
   throw std::logic_error("unknown chained mode");
 }
 
-std::size_t AnyBlockCipher::blockBytes() const {
-  const long bits = blockSize();
-  if (bits < 8) {
-    throw std::invalid_argument("block size of " + std::to_string(bits) +
-                                " bits is less than one byte; modes and padding need whole bytes");
-  }
-  return static_cast<std::size_t>(bits / 8);
-}
+std::size_t AnyBlockCipher::blockBytes() const { return blockBytesOf(blockSize()); }
 
 std::string describeModeImplementations(const AnyBlockCipher& cipher) {
   const std::vector<std::string_view> own = cipher.ownHooks();

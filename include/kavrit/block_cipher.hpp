@@ -27,16 +27,20 @@ concept BlockCipher = std::copy_constructible<K> &&
   { key.decryptBlock(bytes) } -> std::same_as<ByteString>;
 };
 
-/// Block size of K in whole bytes. Throws std::invalid_argument when the block is under one byte,
-/// since no mode can work on such blocks.
-template <BlockCipher K>
-std::size_t blockBytes() {
-  const long bits = static_cast<long>(K::blockSize());
+/// A block size of `bits` in whole bytes. Throws std::invalid_argument when the block is under one
+/// byte, since no mode can work on such blocks.
+inline std::size_t blockBytesOf(long bits) {
   if (bits < 8) {
     throw std::invalid_argument("block size of " + std::to_string(bits) +
                                 " bits is less than one byte; modes and padding need whole bytes");
   }
   return static_cast<std::size_t>(bits / 8);
+}
+
+/// Block size of K in whole bytes (see blockBytesOf).
+template <BlockCipher K>
+std::size_t blockBytes() {
+  return blockBytesOf(static_cast<long>(K::blockSize()));
 }
 
 /// An initialisation vector of cipher K: exactly one block of bytes. K is not constrained here, so

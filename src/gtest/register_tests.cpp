@@ -13,16 +13,12 @@
 namespace kavrit::gtest {
 namespace {
 
-struct Location {
-  std::string file;
-  int line = 0;
-};
+using test::SourceLocation;
 
 // A leaf that knows its own source (a known-answer test read from a vector file) is reported
 // there rather than at the registerTests call.
-Location locationOf(const test::Test& leaf, const Location& callSite) {
-  if (const auto& own = leaf.location()) return {own->file, own->line};
-  return callSite;
+SourceLocation locationOf(const test::Test& leaf, const SourceLocation& callSite) {
+  return leaf.location().value_or(callSite);
 }
 
 // One registered leaf. Only `leaf` is released at the end of the test program; the rest stays,
@@ -30,7 +26,7 @@ Location locationOf(const test::Test& leaf, const Location& callSite) {
 struct Registered {
   std::optional<test::Test> leaf;
   std::string id;
-  Location at;
+  SourceLocation at;
 };
 
 // Every registered leaf, found by the index its GoogleTest factory holds. GoogleTest keeps the
@@ -107,11 +103,11 @@ class LeafTest : public testing::Test {
 };
 
 void registerLeaf(const std::string& suite, const std::string& name, const test::Test& leaf,
-                  const Location& callSite) {
+                  const SourceLocation& callSite) {
   Registry& registry = Registry::instance();
   const std::size_t index =
       registry.add(Registered{leaf, suite + "/" + name, locationOf(leaf, callSite)});
-  const Location& at = registry.at(index).at;
+  const SourceLocation& at = registry.at(index).at;
   // The factory holds no part of the leaf, so GoogleTest keeps nothing of the user's.
   testing::RegisterTest(suite.c_str(), name.c_str(), nullptr, nullptr, at.file.c_str(), at.line,
                         [index]() -> testing::Test* { return new LeafTest(index); });
@@ -120,7 +116,7 @@ void registerLeaf(const std::string& suite, const std::string& name, const test:
 // Only the top level of a tree becomes a GoogleTest suite: suites are looked up by a linear scan,
 // so one suite per deep group would make registration quadratic.
 void registerInSuite(const std::string& suite, const std::string& path, const test::Test& tree,
-                     const Location& callSite) {
+                     const SourceLocation& callSite) {
   if (tree.kind() != test::Test::Kind::Group) {
     registerLeaf(suite, path + tree.name(), tree, callSite);
     return;
@@ -134,7 +130,7 @@ void registerInSuite(const std::string& suite, const std::string& path, const te
 
 void registerTests(const std::string& suiteName, const test::Test& tree, const char* file,
                    int line) {
-  const Location callSite{file != nullptr ? file : "", line};
+  const SourceLocation callSite{file != nullptr ? file : "", line};
   if (tree.kind() != test::Test::Kind::Group) {
     registerLeaf(suiteName, tree.name(), tree, callSite);
     return;

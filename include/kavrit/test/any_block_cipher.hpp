@@ -13,7 +13,6 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -63,8 +62,6 @@ class AnyBlockCipher {
   [[nodiscard]] virtual std::optional<ByteString> parseIV(const ByteString& bytes) const = 0;
   /// The mode hooks the key type brings itself (see kavrit::ownModeHooks).
   [[nodiscard]] virtual std::vector<std::string_view> ownHooks() const = 0;
-  /// The key type, for messages.
-  [[nodiscard]] virtual const std::type_info& type() const = 0;
 };
 
 /// Which implementation of each mode a suite tests. A mode whose four entry points (e.g. cbc,
@@ -90,13 +87,6 @@ std::pair<LazyByteString, ByteString> genericChainedLazy(const AnyKey& key, Chai
                                                          std::size_t blockBytes,
                                                          const ByteString& iv,
                                                          const LazyByteString& in);
-
-template <BlockCipher K>
-IV<K> ivOf(const ByteString& bytes) {
-  std::optional<IV<K>> iv = IV<K>::parse(bytes);
-  if (!iv) throw std::logic_error("IV::parse refuses the bytes of an IV it accepted before");
-  return std::move(*iv);
-}
 
 // A key of type K. Each entry point calls the key type's own hook where it has one (see
 // kavrit/modes.hpp) and the library's generic mode otherwise.
@@ -149,16 +139,16 @@ class KeyModel final : public AnyKey {
       return std::pair<Data, ByteString>(std::move(result.first), result.second.bytes());
     };
     switch (mode) {
-#define KAVRIT_APPLY(MODE, NAME)                                   \
-  case ChainedMode::MODE:                                          \
-    kavrit::detail::requireHookShape_##NAME<K>();                  \
-    kavrit::detail::requireHookShape_##NAME##Lazy<K>();            \
-    if constexpr (lazy && kavrit::detail::own_##NAME##Lazy<K>) {   \
-      return own(key_.NAME##Lazy(ivOf<K>(iv), in));                \
-    } else if constexpr (!lazy && kavrit::detail::own_##NAME<K>) { \
-      return own(key_.NAME(ivOf<K>(iv), in));                      \
-    } else {                                                       \
-      return generic();                                            \
+#define KAVRIT_APPLY(MODE, NAME)                                      \
+  case ChainedMode::MODE:                                             \
+    kavrit::detail::requireHookShape_##NAME<K>();                     \
+    kavrit::detail::requireHookShape_##NAME##Lazy<K>();               \
+    if constexpr (lazy && kavrit::detail::own_##NAME##Lazy<K>) {      \
+      return own(key_.NAME##Lazy(kavrit::detail::ivFrom<K>(iv), in)); \
+    } else if constexpr (!lazy && kavrit::detail::own_##NAME<K>) {    \
+      return own(key_.NAME(kavrit::detail::ivFrom<K>(iv), in));       \
+    } else {                                                          \
+      return generic();                                               \
     }
       KAVRIT_APPLY(CBC, cbc)
       KAVRIT_APPLY(UnCBC, unCbc)
@@ -192,7 +182,6 @@ class BlockCipherModel final : public AnyBlockCipher {
     return iv->bytes();
   }
   std::vector<std::string_view> ownHooks() const override { return ownModeHooks<K>(); }
-  const std::type_info& type() const override { return typeid(K); }
 };
 
 }  // namespace detail

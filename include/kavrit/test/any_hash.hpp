@@ -11,7 +11,6 @@
 #include <ostream>
 #include <string>
 #include <string_view>
-#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -68,8 +67,6 @@ class AnyHash {
                                           const ByteString& message) const = 0;
   /// The HMAC hooks the digest type brings itself (see kavrit::ownHashHooks).
   [[nodiscard]] virtual std::vector<std::string_view> ownHooks() const = 0;
-  /// The digest type, for messages.
-  [[nodiscard]] virtual const std::type_info& type() const = 0;
 };
 
 /// Which HMAC a suite tests: "own hmac/hmacStrict", "kavrit hmac/hmacStrict" or a mix.
@@ -126,7 +123,6 @@ class HashModel final : public AnyHash {
     return digestOf<D>(kavrit::hmacStrict(MacKey<D>(key), message));
   }
   std::vector<std::string_view> ownHooks() const override { return ownHashHooks<D>(); }
-  const std::type_info& type() const override { return typeid(D); }
 };
 
 }  // namespace detail
