@@ -9,8 +9,8 @@
 
 #include <rapidcheck.h>
 
-#include "drawn_keys.hpp"
-#include "hash_edges.hpp"
+#include "laws/drawn_keys.hpp"
+#include "laws/hash_edges.hpp"
 #include "kavrit/rapidcheck/generators.hpp"
 #include "kavrit/rapidcheck/property.hpp"
 #include "kavrit/test/assert.hpp"

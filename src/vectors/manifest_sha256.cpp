@@ -1,10 +1,10 @@
-#include "kavrit/test/sha256.hpp"
+#include "vectors/manifest_sha256.hpp"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 
-namespace kavrit::test {
+namespace kavrit::test::detail {
 namespace {
 
 constexpr std::array<std::uint32_t, 64> kRound = {
@@ -74,4 +74,4 @@ std::string sha256Hex(std::string_view bytes) {
   return hex;
 }
 
-}  // namespace kavrit::test
+}  // namespace kavrit::test::detail

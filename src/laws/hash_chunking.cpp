@@ -8,7 +8,7 @@
 
 #include <rapidcheck.h>
 
-#include "hash_edges.hpp"
+#include "laws/hash_edges.hpp"
 #include "kavrit/rapidcheck/generators.hpp"
 #include "kavrit/rapidcheck/property.hpp"
 #include "kavrit/test/assert.hpp"

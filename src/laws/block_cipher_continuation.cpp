@@ -6,7 +6,7 @@
 
 #include <rapidcheck.h>
 
-#include "drawn_keys.hpp"
+#include "laws/drawn_keys.hpp"
 #include "kavrit/hash.hpp"
 #include "kavrit/rapidcheck/generators.hpp"
 #include "kavrit/rapidcheck/property.hpp"

@@ -12,7 +12,7 @@
 
 #include "kavrit/test/parse_nist_kats.hpp"
 #include "kavrit/test/paths.hpp"
-#include "kavrit/test/sha256.hpp"
+#include "vectors/manifest_sha256.hpp"
 
 namespace kavrit::test {
 namespace {
@@ -99,7 +99,7 @@ std::size_t countRecords(std::string_view recordKey, std::string_view text) {
 std::optional<DataProblem> checkFile(const ManifestEntry& entry, const std::string& path) {
   const std::optional<std::string> text = readFile(path);
   if (!text) return DataProblem{DataProblemKind::Unreadable, path, "cannot be read"};
-  const std::string digest = sha256Hex(*text);
+  const std::string digest = detail::sha256Hex(*text);
   if (text->size() == entry.bytes && digest == entry.sha256) return std::nullopt;
 
   std::string detail = std::to_string(text->size()) + " bytes, SHA-256 " + digest +

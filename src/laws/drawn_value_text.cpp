@@ -8,7 +8,7 @@
 
 #include "kavrit/hash.hpp"
 #include "kavrit/test/assert.hpp"
-#include "kavrit/test/sha256.hpp"
+#include "vectors/manifest_sha256.hpp"
 
 namespace kavrit::test {
 namespace {
@@ -32,7 +32,7 @@ std::string describeDrawnBytes(const ByteString& bytes) {
   if (bytes.size() <= kDrawnBytesShownInFull) return quoteBytes(bytes);
   const auto edge = static_cast<std::ptrdiff_t>(kDrawnBytesEdge);
   const std::string sha256 =
-      sha256Hex(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+      detail::sha256Hex(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
   std::string out = "[" + std::to_string(bytes.size()) + " bytes; first " +
                     std::to_string(kDrawnBytesEdge) + ": " +
                     toHex(ByteString(bytes.begin(), bytes.begin() + edge)) + "; last " +

@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-namespace kavrit::test {
+namespace kavrit::test::detail {
 
 /// The SHA-256 of `bytes` as 64 lower-case hex digits.
 std::string sha256Hex(std::string_view bytes);
 
-}  // namespace kavrit::test
+}  // namespace kavrit::test::detail

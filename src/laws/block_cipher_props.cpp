@@ -5,7 +5,7 @@
 
 #include <rapidcheck.h>
 
-#include "drawn_keys.hpp"
+#include "laws/drawn_keys.hpp"
 #include "kavrit/padding.hpp"
 #include "kavrit/rapidcheck/generators.hpp"
 #include "kavrit/rapidcheck/property.hpp"
