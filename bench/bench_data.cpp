@@ -48,7 +48,7 @@ std::size_t readDirectory(const std::string& family, const std::string& algorith
   for (const auto& entry : fs::directory_iterator(test::getDataFileName(family))) {
     const std::string name = entry.path().filename().string();
     if (!entry.is_regular_file()) continue;
-    if (!algorithm.empty() && !test::sha_kat::isFileOf(algorithm, name)) continue;
+    if (!algorithm.empty() && !test::detail::sha::isFileOf(algorithm, name)) continue;
     bytes += readFile(entry.path()).size();
   }
   return bytes;

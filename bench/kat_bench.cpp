@@ -98,7 +98,9 @@ void addAes(std::vector<Check>& checks, test::AESMode mode, const test::KatRecor
 
 template <class D>
 void addSha(std::vector<Check>& checks, const std::string& alg) {
-  const auto select = [&alg](std::string_view name) { return test::sha_kat::isFileOf(alg, name); };
+  const auto select = [&alg](std::string_view name) {
+    return test::detail::sha::isFileOf(alg, name);
+  };
   for (const auto& file :
        test::readVectorFiles(test::getDataFileName("Test/KAT_SHA"), "Len", select)) {
     for (const auto& category : file.categories) {

@@ -115,8 +115,8 @@ TEST(AESTests, IncompleteRecordsAreLeftOutAndTheirNeighboursKept) {
   ScratchVectorDir data("Test/KAT_AES");
   data.write("ECBfields-e.rsp", "[ENCRYPT]\n" + record("0", "") + "COUNT = 1\nKEY = " + kKey +
                                     "\nCIPHERTEXT = 00\n\n" + record("2", "", "0001") +
-                                    record("3", "not hex: ECB never reads it") + "[DECRYPT]\n" +
-                                    record("4", ""));
+                                    record("3", "not hex: ECB never reads it") +
+                                    "[KEYSIZE = 128]\n" + record("4", ""));
   data.write("CBCiv-e.rsp", "COUNT = 0\nKEY = " + kKey + "\nPLAINTEXT = 00\nCIPHERTEXT = 00\n\n" +
                                 record("1", "0001020304") + record("2"));
   std::vector<std::string> names = caseNames(makeAESTests<SpyCipher>());
@@ -136,7 +136,10 @@ TEST(AESTests, BadHexInKeyOrIVStopsTheBuildButInTextFailsOnlyItsTest) {
       (void)makeAESTests<SpyCipher>();
       ADD_FAILURE() << "bad hex in " << field << " did not stop the build";
     } catch (const std::invalid_argument& error) {
-      EXPECT_TRUE(contains(error.what(), data.path(file) + ": record 1: field " + field))
+      EXPECT_EQ(
+          std::string(error.what())
+              .rfind(data.path(file) + ":1: " + std::string(file) + "-0: field " + field + ": ", 0),
+          0u)
           << error.what();
     }
   }
@@ -145,8 +148,9 @@ TEST(AESTests, BadHexInKeyOrIVStopsTheBuildButInTextFailsOnlyItsTest) {
   const std::vector<Tree> trees = makeAESTests<SpyCipher>();
   ASSERT_EQ(caseNames(trees), (std::vector<std::string>{"ECBtext-e.rsp-0", "ECBtext-e.rsp-1"}));
   const std::string failure = failureOf(trees[0]).value_or("");
-  EXPECT_EQ(failure.rfind("ECBtext-e.rsp-0: field PLAINTEXT", 0), 0u) << failure;
-  EXPECT_TRUE(contains(failure, "\nvector file: " + data.path("ECBtext-e.rsp"))) << failure;
+  EXPECT_EQ(failure.rfind(data.path("ECBtext-e.rsp") + ":1: ECBtext-e.rsp-0: field PLAINTEXT: ", 0),
+            0u)
+      << failure;
   EXPECT_EQ(failureOf(trees[1]), std::nullopt);
 }
 
@@ -224,9 +228,13 @@ TEST(AESTests, AWrong192BitKeyScheduleFailsExactlyThe192BitVectors) {
   const Tree& first = *std::find_if(
       trees.begin(), trees.end(), [](const Tree& t) { return t.name() == "ECBGFSbox192e.rsp-0"; });
   const std::string report = failureOf(first).value_or("");
+  // The name first, then the vector's place and every field of it, then the values.
   EXPECT_EQ(report.rfind("ECBGFSbox192e.rsp-0: encryptBlock of the PLAINTEXT differs from the "
-                         "CIPHERTEXT\nvector file: " +
-                             getDataFileName("Test/KAT_AES/ECBGFSbox192e.rsp") + "\ncomputed: ",
+                         "CIPHERTEXT\n" +
+                             getDataFileName("Test/KAT_AES/ECBGFSbox192e.rsp") +
+                             ":10: the vector:\n  COUNT = 0\n  KEY = " + std::string(48, '0') +
+                             "\n  PLAINTEXT = 1b077a6af4b7f98229de786d7516b639\n"
+                             "  CIPHERTEXT = 275cfc0413d8ccb70513c3859b1d0f72\ncomputed: ",
                          0),
             0u)
       << report;

@@ -44,8 +44,10 @@ TEST(MD5Tests, ChunkBoundaryFaultFailsOnlyTheSplitRows) {
   ASSERT_EQ(results.size(), 7u);
   for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(results[i], std::nullopt) << "row " << i + 1;
   ASSERT_TRUE(results[5] && results[6]);
-  EXPECT_TRUE(results[5]->starts_with("md5KAT6\n")) << *results[5];
-  EXPECT_TRUE(results[6]->starts_with("md5KAT7\n")) << *results[6];
+  EXPECT_TRUE(results[5]->starts_with("md5KAT6: hash of the RFC 1321 message {\"ABCDEFGHIJ"))
+      << *results[5];
+  EXPECT_NE(results[5]->find("(62 bytes; chunks of 32, 30)"), std::string::npos) << *results[5];
+  EXPECT_TRUE(results[6]->starts_with("md5KAT7: ")) << *results[6];
 }
 
 TEST(MD5Tests, ParseNeedingMoreBytesIsAnErrorOnEveryRow) {

@@ -101,9 +101,8 @@ TEST(SHAMonteTests, ASHA256WrongOnlyOn96ByteMessagesFailsEveryCheckpoint) {
   EXPECT_EQ(caseNames(trees, true).size(), 100u);
   const std::string path = getDataFileName("Test/KAT_SHA_MONTE/SHA256Monte.rsp");
   const std::string first = failureOf(trees[0]).value_or("");
-  EXPECT_EQ(first.rfind("NistSHA256Monte-0: checkpoint COUNT = 0, 1000 iterations from the Seed\n"
-                        "vector file: " +
-                            path + "\ncomputed: ",
+  EXPECT_EQ(first.rfind("NistSHA256Monte-0: checkpoint COUNT = 0, 1000 iterations from the Seed\n" +
+                            path + ":10: the vector:\n  Seed = 6d1e72ad",
                         0),
             0u)
       << first;
@@ -130,9 +129,11 @@ TEST(SHAMonteTests, AWrongLazyPathNamesTheIterationWhereTheEntryPointsSplit) {
   const std::vector<Tree> trees = makeSHA256MonteTests<fixture::Rewired<SHA256, ReversedChunks>>();
   EXPECT_EQ(caseNames(trees, true).size(), 100u);
   const std::string report = failureOf(trees[3]).value_or("");
+  EXPECT_TRUE(
+      contains(report, "\nhashStrict and hash (37-byte chunks) first differ at iteration 1\n"))
+      << report;
   EXPECT_TRUE(contains(report,
-                       "\nhashStrict and hash (37-byte chunks) first differ at iteration "
-                       "1\ncomputed: (fb0099a964fad5a88cf12952f2991ce256a4ac3049f3d389c3b"
+                       "\ncomputed: (fb0099a964fad5a88cf12952f2991ce256a4ac3049f3d389c3b"
                        "9e6c00e585db4, "))
       << report;
 }
@@ -179,7 +180,7 @@ TEST(SHAMonteTests, BadHexFailsOnlyTheCheckpointsThatReadIt) {
   EXPECT_EQ(caseNames(trees, true),
             (std::vector<std::string>{"NistSHA1Monte-7", "NistSHA1Monte-8"}));
   const std::string report = failureOf(trees[8]).value_or("");
-  EXPECT_TRUE(contains(report, "from the MD recorded for COUNT = 7\nvector file: ")) << report;
+  EXPECT_TRUE(contains(report, ": field MD (line ")) << report;
   EXPECT_TRUE(contains(report, "Not an even number of hex characters")) << report;
 }
 

@@ -5,13 +5,11 @@
 #include <string>
 #include <string_view>
 
-#include "kavrit/test/assert.hpp"
 #include "kavrit/test/block_cipher_props.hpp"
-#include "kavrit/test/hex.hpp"
-#include "kavrit/test/implementation_error.hpp"
-#include "kavrit/test/parse_nist_kats.hpp"
 #include "kavrit/test/paths.hpp"
-#include "kavrit/test/vector_files.hpp"
+#include "kavrit/test/vector_directories.hpp"
+#include "suites/cipher_vectors.hpp"
+#include "vectors/known_answer.hpp"
 
 namespace kavrit::test {
 namespace {
@@ -26,17 +24,6 @@ constexpr ModeEntry kModes[] = {
     {"CBCd", AESMode::CBCDecrypt}, {"CFBe", AESMode::CFBEncrypt}, {"CFBd", AESMode::CFBDecrypt},
     {"OFBe", AESMode::OFBEncrypt}, {"OFBd", AESMode::OFBDecrypt},
 };
-
-// Decodes a value while the suite is built; a bad one stops the whole build, so say where it is.
-ByteString decodeAtBuild(const std::string& path, std::size_t record, std::string_view field,
-                         const std::string& hex) {
-  try {
-    return hexStringToBS(hex);
-  } catch (const std::invalid_argument& error) {
-    throw std::invalid_argument("makeAESTests: " + path + ": record " + std::to_string(record) +
-                                ": field " + std::string(field) + ": " + error.what());
-  }
-}
 
 }  // namespace
 
@@ -101,99 +88,73 @@ std::string_view aesModeOperation(AESMode mode) {
 
 namespace detail {
 
-std::vector<AESVector> readAESVectors(const std::function<bool(const ByteString&)>& ivAccepted) {
-  std::vector<AESVector> vectors;
-  // Each parsed file is ours while it is visited: its field values move into the vectors.
-  forEachVectorFile(getDataFileName("Test/KAT_AES"), "COUNT", {}, [&](VectorFile& file) {
-    const std::optional<AESMode> mode = aesModeOf(file.name);
-    if (!mode) return;
-    std::size_t index = 0;  // position of the record in the file, for error messages
-    for (KatCategory& category : file.categories) {
-      for (KatRecord& record : category.records) {
-        ++index;
-        ByteString iv;
-        if (aesModeUsesIV(*mode)) {
-          const std::string* ivHex = lookupField(record, "IV");
-          if (ivHex == nullptr) continue;
-          iv = decodeAtBuild(file.path, index, "IV", *ivHex);
-          if (!ivAccepted(iv)) continue;
-        }
-        const std::string* count = lookupField(record, "COUNT");
-        std::string* ciphertext = lookupField(record, "CIPHERTEXT");
-        std::string* plaintext = lookupField(record, "PLAINTEXT");
-        const std::string* key = lookupField(record, "KEY");
-        if (!count || !ciphertext || !plaintext || !key) continue;
-        vectors.push_back({file.name + "-" + *count, file.path, *mode,
-                           decodeAtBuild(file.path, index, "KEY", *key), std::move(iv),
-                           std::move(*plaintext), std::move(*ciphertext), record.front().line});
-      }
-    }
-  });
-  return vectors;
-}
-
-ByteString decodeAESField(const AESVector& vector, std::string_view field, const std::string& hex) {
-  return decodeVectorField(vector.name, vector.path, field, hex);
-}
-
-std::string aesFailurePrefix(const AESVector& vector) {
-  const bool encrypts = aesModeEncrypts(vector.mode);
-  return vector.name + ": " + std::string(aesModeOperation(vector.mode)) + " of the " +
-         (encrypts ? "PLAINTEXT" : "CIPHERTEXT") + " differs from the " +
-         (encrypts ? "CIPHERTEXT" : "PLAINTEXT") + "\nvector file: " + vector.path;
+CipherStep aesStep(AESMode mode) {
+  using Kind = CipherStep::Kind;
+  switch (mode) {
+    case AESMode::ECBEncrypt:
+      return {Kind::EncryptBlock, ChainedMode::CBC, true};
+    case AESMode::ECBDecrypt:
+      return {Kind::DecryptBlock, ChainedMode::CBC, false};
+    case AESMode::CBCEncrypt:
+      return {Kind::Chained, ChainedMode::CBC, true};
+    case AESMode::CBCDecrypt:
+      return {Kind::Chained, ChainedMode::UnCBC, false};
+    case AESMode::CFBEncrypt:
+      return {Kind::Chained, ChainedMode::CFB, true};
+    case AESMode::CFBDecrypt:
+      return {Kind::Chained, ChainedMode::UnCFB, false};
+    case AESMode::OFBEncrypt:
+      return {Kind::Chained, ChainedMode::OFB, true};
+    case AESMode::OFBDecrypt:
+      return {Kind::Chained, ChainedMode::UnOFB, false};
+  }
+  throw std::logic_error("aesStep: unknown mode");
 }
 
 }  // namespace detail
-namespace {
-
-ByteString applyAESMode(const AnyKey& key, AESMode mode, const ByteString& iv,
-                        const ByteString& input) {
-  switch (mode) {
-    case AESMode::ECBEncrypt:
-      return key.encryptBlock(input);
-    case AESMode::ECBDecrypt:
-      return key.decryptBlock(input);
-    case AESMode::CBCEncrypt:
-      return key.chained(ChainedMode::CBC, iv, input).first;
-    case AESMode::CBCDecrypt:
-      return key.chained(ChainedMode::UnCBC, iv, input).first;
-    case AESMode::CFBEncrypt:
-      return key.chained(ChainedMode::CFB, iv, input).first;
-    case AESMode::CFBDecrypt:
-      return key.chained(ChainedMode::UnCFB, iv, input).first;
-    case AESMode::OFBEncrypt:
-      return key.chained(ChainedMode::OFB, iv, input).first;
-    case AESMode::OFBDecrypt:
-      return key.chained(ChainedMode::UnOFB, iv, input).first;
-  }
-  throw std::logic_error("applyAESMode: unknown mode");
-}
-
-}  // namespace
 
 std::vector<Test> makeAESTests(const AnyBlockCipher& cipher) {
-  std::vector<Test> tests;
-  for (detail::AESVector& vector : detail::readAESVectors(ivFilter(cipher))) {
-    // The key that decides whether the vector applies is the one its test uses.
-    std::shared_ptr<const AnyKey> key =
-        buildVectorKey(tests, cipher, vector.name, vector.path, vector.key,
-                       aesModeUsesIV(vector.mode) ? &vector.iv : nullptr);
-    if (!key) continue;
-    std::string name = vector.name;
-    SourceLocation location{vector.path, vector.line};
-    tests.push_back(testCase(
-        std::move(name),
-        [key = std::move(key), v = std::move(vector)] {
-          const ByteString plaintext = detail::decodeAESField(v, "PLAINTEXT", v.plaintextHex);
-          const ByteString ciphertext = detail::decodeAESField(v, "CIPHERTEXT", v.ciphertextHex);
-          const bool encrypts = aesModeEncrypts(v.mode);
-          const ByteString computed =
-              applyAESMode(*key, v.mode, v.iv, encrypts ? plaintext : ciphertext);
-          assertEqual(detail::aesFailurePrefix(v), computed, encrypts ? ciphertext : plaintext,
-                      ValueLabels{"computed", "vector"});
-        },
-        std::move(location)));
-  }
+  static constexpr std::string_view kWithIV[] = {"IV", "COUNT", "CIPHERTEXT", "PLAINTEXT", "KEY"};
+  static constexpr std::string_view kWithoutIV[] = {"COUNT", "CIPHERTEXT", "PLAINTEXT", "KEY"};
+  const VectorDirectory& directory = vectorDirectory("Test/KAT_AES");
+  detail::BuildTimeChecks checks(cipher);
+  std::vector<Test> tests = detail::buildVectorTests(detail::VectorSuite<AESMode>{
+      .directory = getDataFileName(std::string(directory.name)),
+      .recordKey = directory.recordKey,
+      .listed = {},
+      .fileRule =
+          [](const detail::LoadedVectorFile& file) {
+            const std::optional<AESMode> mode = aesModeOf(file.name);
+            if (mode) detail::requireDirection(file, aesModeEncrypts(*mode));
+            return mode;
+          },
+      .required = [](AESMode mode) -> std::span<const std::string_view> {
+        if (aesModeUsesIV(mode)) return kWithIV;
+        return kWithoutIV;
+      },
+      .addTests =
+          [&](AESMode mode, const detail::RecordRef& record, std::vector<Test>& out) {
+            detail::KnownAnswer answer(record, record.file->name + "-" + *record.field("COUNT"));
+            const detail::CipherStep step = detail::aesStep(mode);
+            ByteString iv;
+            std::exception_ptr ivError;
+            if (step.usesIV()) {
+              iv = answer.bytes("IV");
+              if (!checks.parseIV(iv, ivError)) return;
+            }
+            ByteString key = answer.bytes("KEY");
+            if (!checks.keyAccepted(answer, key, out)) return;
+            if (ivError) {
+              out.push_back(detail::implementationThrewCase(answer, "IV::parse", ivError));
+              return;
+            }
+            const bool encrypts = step.encrypts;
+            out.push_back(detail::cipherVectorTest(
+                cipher,
+                {std::move(answer), step, std::move(key), std::move(iv),
+                 encrypts ? "PLAINTEXT" : "CIPHERTEXT", encrypts ? "CIPHERTEXT" : "PLAINTEXT"}));
+          },
+  });
   for (Test& law : makeBlockCipherPropTests(cipher)) tests.push_back(std::move(law));
   return tests;
 }

@@ -3,12 +3,12 @@
 #include <stdexcept>
 
 #include "kavrit/test/assert.hpp"
-#include "kavrit/test/hex.hpp"
-#include "kavrit/test/parse_nist_kats.hpp"
 #include "kavrit/test/paths.hpp"
+#include "kavrit/test/vector_directories.hpp"
 #include "kavrit/test/vector_files.hpp"
+#include "vectors/known_answer.hpp"
 
-namespace kavrit::test::hmac_kat {
+namespace kavrit::test::detail::hmac {
 
 std::string algToLen(std::string_view algorithm) {
   if (algorithm == "SHA1") return "20";
@@ -16,63 +16,50 @@ std::string algToLen(std::string_view algorithm) {
   if (algorithm == "SHA256") return "32";
   if (algorithm == "SHA384") return "48";
   if (algorithm == "SHA512") return "64";
-  throw std::logic_error("Test/HMAC:(78,1)-(82,24)|function algToLen: no HMAC vectors for \"" +
-                         std::string(algorithm) + "\"");
-}
-
-std::vector<Vector> readVectors(std::string_view algorithm) {
-  const std::string length = algToLen(algorithm);
-  std::vector<Vector> vectors;
-  // Each parsed file is ours while it is visited: its field values move into the vectors.
-  forEachVectorFile(getDataFileName("Test/KAT_HMAC"), "Count", {}, [&](VectorFile& file) {
-    for (KatCategory& category : file.categories) {
-      const std::string* l = lookupField(category.properties, "L");
-      if (l == nullptr || *l != length) continue;
-      for (KatRecord& record : category.records) {
-        std::string* msg = lookupField(record, "Msg");
-        std::string* key = lookupField(record, "Key");
-        std::string* mac = lookupField(record, "Mac");
-        const std::string* count = lookupField(record, "Count");
-        std::string* tlen = lookupField(record, "Tlen");
-        if (!msg || !key || !mac || !count || !tlen) continue;
-        std::string name = "NistHMAC" + std::string(algorithm) + "-" + quoteText(*count);
-        std::string prefix = name + "\nvector file: " + file.path;
-        vectors.push_back({std::move(name), std::move(prefix), std::move(*key), std::move(*msg),
-                           std::move(*mac), std::move(*tlen), file.path, record.front().line});
-      }
-    }
-  });
-  return vectors;
-}
-
-Inputs decode(const Vector& vector) {
-  try {
-    return Inputs{hexStringToBS(vector.key), hexStringToBS(vector.msg), hexStringToBS(vector.mac),
-                  readInteger("Tlen", vector.tlen)};
-  } catch (const std::invalid_argument& e) {
-    throw std::invalid_argument(vector.prefix + "\n" + e.what());
-  }
+  throw std::logic_error(
+      "there are HMAC vectors for SHA1, SHA224, SHA256, SHA384 and SHA512, "
+      "not for \"" +
+      std::string(algorithm) + "\"\nTest/HMAC:(78,1)-(82,24)|function algToLen");
 }
 
 std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm) {
-  std::vector<Test> tests;
-  for (Vector& vector : readVectors(algorithm)) {
-    std::string name = vector.name;
-    SourceLocation location{vector.path, vector.line};
-    tests.push_back(testCase(
-        std::move(name),
-        [&hash, vector = std::move(vector)] {
-          const Inputs in = decode(vector);
-          const ByteString strict =
-              takeBytes(hash.hmacStrict(in.key, in.message).serialize(), in.tagBytes);
-          const ByteString lazy = takeBytes(
-              hash.hmac(in.key, chunked(in.message, kChunkSize)).serialize(), in.tagBytes);
-          assertEqual(vector.prefix, std::pair(strict, lazy), std::pair(in.mac, in.mac),
-                      ValueLabels{"computed", "vector"});
-        },
-        std::move(location)));
-  }
-  return tests;
+  static constexpr std::string_view kRequired[] = {"Msg", "Key", "Mac", "Count", "Tlen"};
+  static constexpr std::string_view kHeads[] = {"L"};
+  const std::string length = algToLen(algorithm);
+  const VectorDirectory& directory = vectorDirectory("Test/KAT_HMAC");
+  return buildVectorTests(VectorSuite<bool>{
+      .directory = getDataFileName(std::string(directory.name)),
+      .recordKey = directory.recordKey,
+      .listed = {},
+      .fileRule = [](const LoadedVectorFile&) { return std::optional<bool>(true); },
+      .required = [](bool) -> std::span<const std::string_view> { return kRequired; },
+      .addTests =
+          [&](bool, const RecordRef& record, std::vector<Test>& out) {
+            const std::string* l = record.head("L");
+            if (l == nullptr || *l != length) return;
+            KnownAnswer answer(record, "NistHMAC" + std::string(algorithm) + "-" +
+                                           quoteText(*record.field("Count")));
+            answer.showHeads(kHeads);
+            std::string name = answer.name();
+            SourceLocation location = answer.location();
+            out.push_back(testCase(
+                std::move(name),
+                [&hash, answer = std::move(answer)] {
+                  const ByteString key = answer.bytes("Key");
+                  const ByteString message = answer.bytes("Msg");
+                  const ByteString mac = answer.bytes("Mac");
+                  const long long tagBytes = answer.integer("Tlen");
+                  const ByteString strict =
+                      takeBytes(hash.hmacStrict(key, message).serialize(), tagBytes);
+                  const ByteString lazy =
+                      takeBytes(hash.hmac(key, chunked(message, kChunkSize)).serialize(), tagBytes);
+                  answer.check("hmacStrict and hmac (" + std::to_string(kChunkSize) +
+                                   "-byte chunks), cut to Tlen bytes, against the Mac",
+                               std::pair(strict, lazy), std::pair(mac, mac));
+                },
+                std::move(location)));
+          },
+  });
 }
 
-}  // namespace kavrit::test::hmac_kat
+}  // namespace kavrit::test::detail::hmac

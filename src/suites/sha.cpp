@@ -2,15 +2,16 @@
 
 #include <stdexcept>
 
-#include "kavrit/test/assert.hpp"
 #include "kavrit/test/hash_props.hpp"
-#include "kavrit/test/hex.hpp"
-#include "kavrit/test/parse_nist_kats.hpp"
 #include "kavrit/test/paths.hpp"
+#include "kavrit/test/vector_directories.hpp"
 #include "kavrit/test/vector_files.hpp"
+#include "vectors/known_answer.hpp"
 
-namespace kavrit::test::sha_kat {
+namespace kavrit::test::detail::sha {
 namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // A Len that reads as a positive integer and is no multiple of 8 marks a bit-oriented vector,
 // which a byte-oriented digest cannot take. A Len that does not read at all is kept: its test
@@ -26,62 +27,58 @@ bool isBitOriented(const std::string& len) {
 
 }  // namespace
 
-bool isFileOf(std::string_view algorithm, std::string_view fileName) {
-  if (!fileName.starts_with(algorithm)) return false;
-  return fileName.size() == algorithm.size() || fileName[algorithm.size()] != '_';
-}
-
-std::vector<Vector> readVectors(std::string_view algorithm) {
-  std::vector<Vector> vectors;
-  // Each parsed file is ours while it is visited: its field values move into the vectors.
-  forEachVectorFile(
-      getDataFileName("Test/KAT_SHA"), "Len",
-      [algorithm](std::string_view name) { return isFileOf(algorithm, name); },
-      [&](VectorFile& file) {
-        for (KatCategory& category : file.categories) {
-          for (KatRecord& record : category.records) {
-            std::string* msg = lookupField(record, "Msg");
-            std::string* md = lookupField(record, "MD");
-            std::string* len = lookupField(record, "Len");
-            if (msg == nullptr || md == nullptr || len == nullptr || isBitOriented(*len)) continue;
-            std::string name =
-                "Nist" + std::string(algorithm) + "-" + std::to_string(vectors.size() + 1);
-            std::string prefix = name + "\nvector file: " + file.path;
-            vectors.push_back({std::move(name), std::move(prefix), std::move(*len), std::move(*msg),
-                               std::move(*md), file.path, record.front().line});
-          }
-        }
-      });
-  return vectors;
-}
-
-Inputs decode(const Vector& vector) {
-  try {
-    const long long bits = readInteger("Len", vector.len);
-    return Inputs{takeBytes(hexStringToBS(vector.msg), bits / 8), hexStringToBS(vector.md)};
-  } catch (const std::invalid_argument& e) {
-    throw std::invalid_argument(vector.prefix + "\n" + e.what());
+std::string_view algorithmToken(std::string_view fileName) {
+  if (!fileName.starts_with("SHA")) return {};
+  std::size_t end = 3;
+  while (end < fileName.size() && isDigit(fileName[end])) ++end;
+  if (end == 3) return {};
+  while (end + 1 < fileName.size() && fileName[end] == '_' && isDigit(fileName[end + 1])) {
+    end += 2;
+    while (end < fileName.size() && isDigit(fileName[end])) ++end;
   }
+  return fileName.substr(0, end);
+}
+
+bool isFileOf(std::string_view algorithm, std::string_view fileName) {
+  const std::string_view token = algorithmToken(fileName);
+  // "SHA1_Other" has the token SHA1 but is named as a variant of it.
+  return token == algorithm && (fileName.size() == token.size() || fileName[token.size()] != '_');
 }
 
 std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm) {
-  std::vector<Test> tests;
-  for (Vector& vector : readVectors(algorithm)) {
-    std::string name = vector.name;
-    SourceLocation location{vector.path, vector.line};
-    tests.push_back(testCase(
-        std::move(name),
-        [&hash, vector = std::move(vector)] {
-          const Inputs in = decode(vector);
-          const ByteString strict = hash.hashStrictBytes(in.message);
-          const ByteString lazy = hash.hashBytes(chunked(in.message, kChunkSize));
-          assertEqual(vector.prefix, std::pair(strict, lazy), std::pair(in.digest, in.digest),
-                      ValueLabels{"computed", "vector"});
-        },
-        std::move(location)));
-  }
+  static constexpr std::string_view kRequired[] = {"Msg", "MD", "Len"};
+  const VectorDirectory& directory = vectorDirectory("Test/KAT_SHA");
+  std::size_t index = 0;
+  std::vector<Test> tests = buildVectorTests(VectorSuite<bool>{
+      .directory = getDataFileName(std::string(directory.name)),
+      .recordKey = directory.recordKey,
+      .listed = [algorithm](std::string_view name) { return isFileOf(algorithm, name); },
+      .fileRule = [](const LoadedVectorFile&) { return std::optional<bool>(true); },
+      .required = [](bool) -> std::span<const std::string_view> { return kRequired; },
+      .addTests =
+          [&](bool, const RecordRef& record, std::vector<Test>& out) {
+            if (isBitOriented(*record.field("Len"))) return;
+            KnownAnswer answer(record,
+                               "Nist" + std::string(algorithm) + "-" + std::to_string(++index));
+            std::string name = answer.name();
+            SourceLocation location = answer.location();
+            out.push_back(testCase(
+                std::move(name),
+                [&hash, answer = std::move(answer)] {
+                  const long long bits = answer.integer("Len");
+                  const ByteString message = takeBytes(answer.bytes("Msg"), bits / 8);
+                  const ByteString digest = answer.bytes("MD");
+                  answer.check("hashStrict and hash (" + std::to_string(kChunkSize) +
+                                   "-byte chunks) of the message against the MD",
+                               std::pair(hash.hashStrictBytes(message),
+                                         hash.hashBytes(chunked(message, kChunkSize))),
+                               std::pair(digest, digest));
+                },
+                std::move(location)));
+          },
+  });
   tests.push_back(makeHashPropTests(hash));
   return tests;
 }
 
-}  // namespace kavrit::test::sha_kat
+}  // namespace kavrit::test::detail::sha

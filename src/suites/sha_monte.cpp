@@ -3,67 +3,45 @@
 #include <array>
 #include <stdexcept>
 
-#include "kavrit/test/assert.hpp"
-#include "kavrit/test/hex.hpp"
-#include "kavrit/test/parse_nist_kats.hpp"
 #include "kavrit/test/paths.hpp"
 #include "kavrit/test/sha.hpp"
+#include "kavrit/test/vector_directories.hpp"
 #include "kavrit/test/vector_files.hpp"
+#include "vectors/known_answer.hpp"
 
-namespace kavrit::test::sha_monte {
+namespace kavrit::test::detail::sha_monte {
+namespace {
 
-std::vector<Checkpoint> readCheckpoints(std::string_view algorithm) {
-  std::vector<Checkpoint> checkpoints;
-  // Records start at the Seed, so that one record holds a whole chain of COUNT/MD pairs.
-  forEachVectorFile(
-      getDataFileName("Test/KAT_SHA_MONTE"), "Seed",
-      [algorithm](std::string_view name) { return sha_kat::isFileOf(algorithm, name); },
-      [&](VectorFile& file) {
-        for (KatCategory& category : file.categories) {
-          for (KatRecord& record : category.records) {
-            std::optional<std::string> start = record.front().value;
-            std::string startName = "the Seed";
-            std::optional<std::string> count;
-            int countLine = 0;
-            for (std::size_t i = 1; i < record.size(); ++i) {
-              KatField& field = record[i];
-              if (field.name == "COUNT") {
-                if (count) start.reset();  // the previous COUNT had no MD: the chain is broken
-                count = field.value;
-                countLine = field.line;
-              } else if (field.name == "MD" && count) {
-                if (start) {
-                  std::string name = "Nist" + std::string(algorithm) + "Monte-" + *count;
-                  std::string prefix = name + ": checkpoint COUNT = " + *count + ", " +
-                                       std::to_string(kIterations) + " iterations from " +
-                                       startName + "\nvector file: " + file.path;
-                  checkpoints.push_back({std::move(name), std::move(prefix), std::move(*start),
-                                         field.value, file.path, countLine});
-                }
-                start = field.value;
-                startName = "the MD recorded for COUNT = " + *count;
-                count.reset();
-              }
-            }
-          }
+// The checkpoint closed by the COUNT and MD at positions `count` and `md` of the record, starting
+// from the digest at `start` (the Seed or the MD before).
+Test checkpointTest(const AnyHash& hash, std::string_view algorithm, const RecordRef& record,
+                    std::uint32_t start, std::uint32_t count, std::uint32_t md) {
+  const KatRecord& fields = *record.record;
+  KnownAnswer answer(record, "Nist" + std::string(algorithm) + "Monte-" + fields[count].value);
+  answer.showOnly({start, count, md}).atLine(fields[count].line);
+  std::string startName =
+      start == 0 ? "the Seed" : "the MD recorded for COUNT = " + fields[start - 1].value;
+  std::string name = answer.name();
+  SourceLocation location = answer.location();
+  return testCase(
+      std::move(name),
+      [&hash, answer = std::move(answer), start, count, md, startName = std::move(startName)] {
+        const KatRecord& f = *answer.ref().record;
+        const ByteString first = answer.bytes(f[start]);
+        const ByteString expected = answer.bytes(f[md]);
+        const Outcome outcome = iterate(hash, first);
+        std::string what = "checkpoint COUNT = " + f[count].value + ", " +
+                           std::to_string(kIterations) + " iterations from " + startName;
+        if (outcome.firstSplit != 0) {
+          what += "\nhashStrict and hash (" + std::to_string(kChunkSize) +
+                  "-byte chunks) first differ at iteration " + std::to_string(outcome.firstSplit);
         }
-      });
-  return checkpoints;
+        answer.check(what, std::pair(outcome.strict, outcome.lazy), std::pair(expected, expected));
+      },
+      std::move(location));
 }
 
-std::pair<ByteString, ByteString> decode(const Checkpoint& checkpoint) {
-  try {
-    return {hexStringToBS(checkpoint.startHex), hexStringToBS(checkpoint.mdHex)};
-  } catch (const std::invalid_argument& e) {
-    throw std::invalid_argument(checkpoint.prefix + "\n" + e.what());
-  }
-}
-
-std::string failurePrefix(const Checkpoint& checkpoint, std::size_t firstSplit) {
-  if (firstSplit == 0) return checkpoint.prefix;
-  return checkpoint.prefix + "\nhashStrict and hash (" + std::to_string(kChunkSize) +
-         "-byte chunks) first differ at iteration " + std::to_string(firstSplit);
-}
+}  // namespace
 
 Outcome iterate(const AnyHash& hash, const ByteString& start) {
   std::array<ByteString, 3> strict{start, start, start};
@@ -87,21 +65,36 @@ Outcome iterate(const AnyHash& hash, const ByteString& start) {
 }
 
 std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm) {
-  std::vector<Test> tests;
-  for (Checkpoint& checkpoint : readCheckpoints(algorithm)) {
-    std::string name = checkpoint.name;
-    SourceLocation location{checkpoint.path, checkpoint.line};
-    tests.push_back(testCase(
-        std::move(name),
-        [&hash, c = std::move(checkpoint)] {
-          const auto [start, md] = decode(c);
-          const Outcome outcome = iterate(hash, start);
-          assertEqual(failurePrefix(c, outcome.firstSplit), std::pair(outcome.strict, outcome.lazy),
-                      std::pair(md, md), ValueLabels{"computed", "vector"});
-        },
-        std::move(location)));
-  }
-  return tests;
+  static constexpr std::string_view kRequired[] = {"Seed"};
+  const VectorDirectory& directory = vectorDirectory("Test/KAT_SHA_MONTE");
+  return buildVectorTests(VectorSuite<bool>{
+      .directory = getDataFileName(std::string(directory.name)),
+      .recordKey = directory.recordKey,
+      .listed = [algorithm](std::string_view name) { return sha::isFileOf(algorithm, name); },
+      .fileRule = [](const LoadedVectorFile&) { return std::optional<bool>(true); },
+      .required = [](bool) -> std::span<const std::string_view> { return kRequired; },
+      .addTests =
+          [&](bool, const RecordRef& record, std::vector<Test>& out) {
+            // Records start at the Seed, so that one record holds a whole chain of COUNT/MD
+            // pairs. `start` is the position of the digest the next checkpoint starts from.
+            const KatRecord& fields = *record.record;
+            constexpr std::uint32_t kNone = ~std::uint32_t{0};
+            std::uint32_t start = 0;
+            std::uint32_t count = kNone;
+            for (std::uint32_t i = 1; i < fields.size(); ++i) {
+              if (fields[i].name == "COUNT") {
+                if (count != kNone) start = kNone;  // the previous COUNT had no MD: chain broken
+                count = i;
+              } else if (fields[i].name == "MD" && count != kNone) {
+                if (start != kNone) {
+                  out.push_back(checkpointTest(hash, algorithm, record, start, count, i));
+                }
+                start = i;
+                count = kNone;
+              }
+            }
+          },
+  });
 }
 
-}  // namespace kavrit::test::sha_monte
+}  // namespace kavrit::test::detail::sha_monte

@@ -5,13 +5,11 @@
 #include <string>
 #include <string_view>
 
-#include "kavrit/test/assert.hpp"
 #include "kavrit/test/block_cipher_props.hpp"
-#include "kavrit/test/hex.hpp"
-#include "kavrit/test/implementation_error.hpp"
-#include "kavrit/test/parse_nist_kats.hpp"
 #include "kavrit/test/paths.hpp"
-#include "kavrit/test/vector_files.hpp"
+#include "kavrit/test/vector_directories.hpp"
+#include "suites/cipher_vectors.hpp"
+#include "vectors/known_answer.hpp"
 
 namespace kavrit::test {
 namespace {
@@ -55,7 +53,7 @@ bool usesIV(TwofishKind kind) {
   return kind == TwofishKind::CBCEncrypt || kind == TwofishKind::CBCDecrypt;
 }
 
-bool hasRecords(const VectorFile& file) {
+bool hasRecords(const detail::LoadedVectorFile& file) {
   for (const KatCategory& category : file.categories) {
     if (!category.records.empty()) return true;
   }
@@ -70,128 +68,114 @@ std::optional<TwofishKind> twofishKindOf(std::string_view fileName) {
   return info->kind;
 }
 
-namespace detail {
-
-std::vector<TwofishVector> readTwofishVectors(
-    const std::function<bool(const ByteString&)>& ivAccepted) {
-  std::vector<TwofishVector> vectors;
-  forEachVectorFile(getDataFileName("Test/KAT_TWOFISH"), "I", {}, [&](const VectorFile& file) {
-    if (!hasRecords(file)) return;
-    const KindInfo* info = kindInfo(file.name);
-    if (info == nullptr) {
-      throw std::runtime_error(
-          "Test/TwoFish:(40,1)-(76,64)|function buildTestFunc: no Twofish test kind for the "
-          "vector file " +
-          file.path + " (its base name \"" + std::string(baseName(file.name)) +
-          "\" is none of ECB_VK, ECB_VT, ECB_TLB, ECB_E_M, ECB_D_M, CBC_E_M, CBC_D_M)");
-    }
-    std::size_t index = 0;  // position of the record in the file, for error messages
-    for (const KatCategory& category : file.categories) {
-      for (const KatRecord& record : category.records) {
-        ++index;
-        const std::string* key =
-            lookupField(info->keyFromHead ? category.properties : record, "KEY");
-        const std::string* input =
-            lookupField(info->inputFromHead ? category.properties : record, info->inputField);
-        const std::string* expected = lookupField(record, info->expectedField);
-        const std::string* counter = lookupField(record, "I");
-        if (!key || !input || !expected || !counter) continue;
-        ByteString iv;
-        if (usesIV(info->kind)) {
-          const std::string* ivHex = lookupField(record, "IV");
-          if (ivHex == nullptr) continue;
-          try {
-            iv = hexStringToBS(*ivHex);
-          } catch (const std::invalid_argument& error) {
-            throw std::invalid_argument("makeTwoFishTests: " + file.path + ": record " +
-                                        std::to_string(index) + ": field IV: " + error.what());
-          }
-          if (!ivAccepted(iv)) continue;
-        }
-        vectors.push_back({std::string(info->namePrefix) + *counter, file.path, info->kind, *key,
-                           *input, *expected, info->inputField, info->expectedField, std::move(iv),
-                           record.front().line});
-      }
-    }
-  });
-  return vectors;
-}
-
-ByteString decodeTwofishField(const TwofishVector& vector, std::string_view field,
-                              const std::string& hex) {
-  return decodeVectorField(vector.name, vector.path, field, hex);
-}
-
-std::string rejectedKeyMessage(const TwofishVector& vector, std::size_t keyBytes) {
-  return vector.name + ": Maybe.fromJust: Nothing — buildKey rejected the " +
-         std::to_string(keyBytes) + "-byte key\nvector file: " + vector.path;
-}
-
-std::string twofishFailurePrefix(const TwofishVector& vector) {
-  std::string operation;
-  switch (vector.kind) {
-    case TwofishKind::ECBDecrypt:
-      operation = "unEcb";
-      break;
-    case TwofishKind::CBCEncrypt:
-      operation = "cbc";
-      break;
-    case TwofishKind::CBCDecrypt:
-      operation = "unCbc";
-      break;
-    default:
-      operation = "ecb";
-      break;
-  }
-  return vector.name + ": " + operation + " of the " + std::string(vector.inputField) +
-         " differs from the " + std::string(vector.expectedField) + "\nvector file: " + vector.path;
-}
-
-}  // namespace detail
 namespace {
 
-ByteString applyTwofishKind(const AnyKey& key, TwofishKind kind, const ByteString& iv,
-                            const ByteString& input) {
+detail::CipherStep stepOf(TwofishKind kind) {
+  using Kind = detail::CipherStep::Kind;
   switch (kind) {
-    case TwofishKind::VariableKey:
-    case TwofishKind::VariableText:
-    case TwofishKind::Table:
-    case TwofishKind::ECBEncrypt:
-      return key.ecb(input);
     case TwofishKind::ECBDecrypt:
-      return key.unEcb(input);
+      return {Kind::UnEcb, ChainedMode::CBC, false};
     case TwofishKind::CBCEncrypt:
-      return key.chained(ChainedMode::CBC, iv, input).first;
+      return {Kind::Chained, ChainedMode::CBC, true};
     case TwofishKind::CBCDecrypt:
-      return key.chained(ChainedMode::UnCBC, iv, input).first;
+      return {Kind::Chained, ChainedMode::UnCBC, false};
+    default:
+      return {Kind::Ecb, ChainedMode::CBC, true};
   }
-  throw std::logic_error("applyTwofishKind: unknown kind");
+}
+
+// A Twofish vector: the key is decoded and built when the test runs, so that a bad KEY or a
+// refused key fails that test alone.
+struct TwofishVector {
+  detail::KnownAnswer answer;
+  const KindInfo* info;
+  ByteString iv;
+};
+
+ByteString fieldBytes(const detail::KnownAnswer& answer, bool fromHead, std::string_view field) {
+  return fromHead ? answer.headBytes(field) : answer.bytes(field);
+}
+
+Test twofishTest(const AnyBlockCipher& cipher, TwofishVector vector) {
+  std::string name = vector.answer.name();
+  SourceLocation location = vector.answer.location();
+  return testCase(
+      std::move(name),
+      [&cipher, v = std::move(vector)] {
+        const KindInfo& info = *v.info;
+        const ByteString keyBytes = fieldBytes(v.answer, info.keyFromHead, "KEY");
+        const std::unique_ptr<const AnyKey> key = cipher.buildKey(keyBytes);
+        if (!key) {
+          v.answer.fail("buildKey returned no key for this vector's " +
+                        std::to_string(keyBytes.size()) + "-byte KEY\nMaybe.fromJust: Nothing");
+        }
+        const ByteString input = fieldBytes(v.answer, info.inputFromHead, info.inputField);
+        const ByteString expected = v.answer.bytes(info.expectedField);
+        const detail::CipherStep step = stepOf(info.kind);
+        v.answer.check(step.mismatch(info.inputField, info.expectedField),
+                       detail::applyStep(*key, step, v.iv, input), expected);
+      },
+      std::move(location));
 }
 
 }  // namespace
 
 std::vector<Test> makeTwoFishTests(const AnyBlockCipher& cipher) {
-  std::vector<Test> tests;
-  for (detail::TwofishVector& vector : detail::readTwofishVectors(ivFilter(cipher))) {
-    const auto build = [&] {
-      if (usesIV(vector.kind)) vector.iv = cipher.parseIV(vector.iv).value();
-    };
-    if (!buildStepSucceeds(tests, vector.name, vector.path, "IV::parse", build)) continue;
-    std::string name = vector.name;
-    SourceLocation location{vector.path, vector.line};
-    tests.push_back(testCase(
-        std::move(name),
-        [&cipher, v = std::move(vector)] {
-          const ByteString keyBytes = detail::decodeTwofishField(v, "KEY", v.keyHex);
-          const std::unique_ptr<const AnyKey> key = cipher.buildKey(keyBytes);
-          if (!key) throw std::runtime_error(detail::rejectedKeyMessage(v, keyBytes.size()));
-          const ByteString input = detail::decodeTwofishField(v, v.inputField, v.inputHex);
-          const ByteString expected = detail::decodeTwofishField(v, v.expectedField, v.expectedHex);
-          assertEqual(detail::twofishFailurePrefix(v), applyTwofishKind(*key, v.kind, v.iv, input),
-                      expected, ValueLabels{"computed", "vector"});
-        },
-        std::move(location)));
-  }
+  static constexpr std::string_view kHeadKey[] = {"KEY"};
+  static constexpr std::string_view kHeadInput[] = {"PT"};
+  const VectorDirectory& directory = vectorDirectory("Test/KAT_TWOFISH");
+  detail::BuildTimeChecks checks(cipher);
+  std::vector<Test> tests = detail::buildVectorTests(detail::VectorSuite<const KindInfo*>{
+      .directory = getDataFileName(std::string(directory.name)),
+      .recordKey = directory.recordKey,
+      .listed = {},
+      .fileRule = [](const detail::LoadedVectorFile& file) -> std::optional<const KindInfo*> {
+        if (!hasRecords(file)) return std::nullopt;
+        const KindInfo* info = kindInfo(file.name);
+        if (info == nullptr) {
+          int line = 0;
+          for (const KatCategory& category : file.categories) {
+            if (!category.records.empty() && line == 0)
+              line = category.records.front().front().line;
+          }
+          throw std::runtime_error(detail::vectorErrorText(
+              file.path, line, file.name,
+              "the file holds records, but its base name \"" + std::string(baseName(file.name)) +
+                  "\" is none of the Twofish test kinds ECB_VK, ECB_VT, ECB_TLB, ECB_E_M, "
+                  "ECB_D_M, CBC_E_M and CBC_D_M\nTest/TwoFish:(40,1)-(76,64)|function "
+                  "buildTestFunc"));
+        }
+        return info;
+      },
+      // Fields that may come from the head lines are looked up below.
+      .required = [](const KindInfo*) -> std::span<const std::string_view> { return {}; },
+      .addTests =
+          [&](const KindInfo* info, const detail::RecordRef& record, std::vector<Test>& out) {
+            const auto present = [&](bool fromHead, std::string_view field) {
+              return (fromHead ? record.head(field) : record.field(field)) != nullptr;
+            };
+            if (!present(info->keyFromHead, "KEY") ||
+                !present(info->inputFromHead, info->inputField) ||
+                !present(false, info->expectedField) || !present(false, "I")) {
+              return;
+            }
+            detail::KnownAnswer answer(record, std::string(info->namePrefix) + *record.field("I"));
+            if (info->keyFromHead) answer.showHeads(kHeadKey);
+            if (info->inputFromHead) answer.showHeads(kHeadInput);
+            ByteString iv;
+            if (usesIV(info->kind)) {
+              if (record.field("IV") == nullptr) return;
+              iv = answer.bytes("IV");
+              std::exception_ptr ivError;
+              if (!checks.parseIV(iv, ivError)) return;
+              if (ivError) {
+                out.push_back(detail::implementationThrewCase(answer, "IV::parse", ivError));
+                return;
+              }
+            }
+            out.push_back(twofishTest(cipher, {std::move(answer), info, std::move(iv)}));
+          },
+  });
   for (Test& law : makeBlockCipherPropTests(cipher)) tests.push_back(std::move(law));
   return tests;
 }

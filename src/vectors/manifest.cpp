@@ -12,6 +12,7 @@
 
 #include "kavrit/test/parse_nist_kats.hpp"
 #include "kavrit/test/paths.hpp"
+#include "kavrit/test/vector_directories.hpp"
 #include "vectors/manifest_sha256.hpp"
 
 namespace kavrit::test {
@@ -20,17 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::size_t kFields = 6;
-
-struct Family {
-  std::string_view directory;
-  std::string_view recordKey;
-};
-
-// The same rules as the suites' readers and tools/import_vectors.py.
-constexpr Family kFamilies[] = {
-    {"Test/KAT_AES", "COUNT"},       {"Test/KAT_AES_CTR", "COUNT"}, {"Test/KAT_SHA", "Len"},
-    {"Test/KAT_SHA_MONTE", "COUNT"}, {"Test/KAT_HMAC", "Count"},    {"Test/KAT_TWOFISH", "I"},
-};
 
 std::vector<std::string_view> split(std::string_view text, char separator) {
   std::vector<std::string_view> parts;
@@ -87,12 +77,23 @@ std::optional<std::string> readFile(const std::string& path) {
   return text;
 }
 
-std::size_t countRecords(std::string_view recordKey, std::string_view text) {
+// The records of a file as the manifest counts them: the lines of the directory's counted field
+// inside the records its suites parse.
+std::size_t countRecords(const VectorDirectory& directory, std::string_view text) {
   std::size_t records = 0;
-  for (const KatCategory& category : parseCategories(recordKey, text)) {
-    records += category.records.size();
+  for (const KatCategory& category : parseCategories(directory.recordKey, text)) {
+    for (const KatRecord& record : category.records) {
+      for (const KatField& field : record) records += field.name == directory.countedField ? 1 : 0;
+    }
   }
   return records;
+}
+
+const VectorDirectory* directoryOf(std::string_view name) {
+  for (const VectorDirectory& directory : vectorDirectories()) {
+    if (directory.name == name) return &directory;
+  }
+  return nullptr;
 }
 
 // The problem with one listed file that is present, if any.
@@ -107,8 +108,8 @@ std::optional<DataProblem> checkFile(const ManifestEntry& entry, const std::stri
                        std::to_string(entry.bytes) + " bytes, SHA-256 " + entry.sha256;
   DataProblemKind kind =
       text->size() == entry.bytes ? DataProblemKind::ContentDiffers : DataProblemKind::SizeDiffers;
-  if (const auto key = recordKeyOf(parentOf(entry.path))) {
-    const std::size_t records = countRecords(*key, *text);
+  if (const VectorDirectory* directory = directoryOf(parentOf(entry.path))) {
+    const std::size_t records = countRecords(*directory, *text);
     if (records != entry.records) {
       kind = DataProblemKind::RecordCountDiffers;
       detail = std::to_string(records) + " records where the manifest lists " +
@@ -168,9 +169,7 @@ std::vector<ManifestEntry> parseManifest(std::string_view text, const std::strin
 }
 
 std::optional<std::string_view> recordKeyOf(std::string_view directory) {
-  for (const Family& family : kFamilies) {
-    if (family.directory == directory) return family.recordKey;
-  }
+  if (const VectorDirectory* entry = directoryOf(directory)) return entry->recordKey;
   return std::nullopt;
 }
 

@@ -9,13 +9,18 @@
 #include <system_error>
 
 #include "kavrit/test/hex.hpp"
+#include "vectors/known_answer.hpp"
 
 namespace kavrit::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string readWhole(const std::string& path) {
+}  // namespace
+
+namespace detail {
+
+std::string readVectorText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     throw fs::filesystem_error("cannot open vector file", fs::path(path),
@@ -40,11 +45,9 @@ std::string readWhole(const std::string& path) {
   return text;
 }
 
-}  // namespace
-
-void forEachVectorFile(const std::string& directory, std::string_view recordKey,
-                       const std::function<bool(std::string_view)>& select,
-                       const std::function<void(VectorFile&)>& visit) {
+void forEachListedFile(const std::string& directory,
+                       const std::function<bool(std::string_view)>& listed,
+                       const std::function<void(const std::string&, const std::string&)>& visit) {
   for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(directory))) {
     const std::string name = entry.path().filename().string();
     std::string path = directory;
@@ -53,16 +56,27 @@ void forEachVectorFile(const std::string& directory, std::string_view recordKey,
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);  // follows symbolic links
     if (ec || !fs::exists(status) || fs::is_directory(status)) continue;
-    if (select && !select(name)) continue;
+    if (listed && !listed(name)) continue;
     // A FIFO would block the open until a writer comes, and a device may never end: only regular
     // files are read; any other kept entry cannot be opened as a vector file.
     if (!fs::is_regular_file(status)) {
       throw fs::filesystem_error("vector file is not a regular file", fs::path(path),
                                  std::make_error_code(std::errc::invalid_argument));
     }
-    VectorFile file{path, name, parseCategories(recordKey, readWhole(path))};
-    visit(file);
+    visit(path, name);
   }
+}
+
+}  // namespace detail
+
+void forEachVectorFile(const std::string& directory, std::string_view recordKey,
+                       const std::function<bool(std::string_view)>& select,
+                       const std::function<void(VectorFile&)>& visit) {
+  detail::forEachListedFile(
+      directory, select, [&](const std::string& path, const std::string& name) {
+        VectorFile file{path, name, parseCategories(recordKey, detail::readVectorText(path))};
+        visit(file);
+      });
 }
 
 std::vector<VectorFile> readVectorFiles(const std::string& directory, std::string_view recordKey,

@@ -46,37 +46,6 @@ bool aesModeEncrypts(AESMode mode);
 /// A short name of the operation for failure reports, such as "cbc" or "decryptBlock".
 std::string_view aesModeOperation(AESMode mode);
 
-namespace detail {
-
-/// One record of a vector file, with everything checked that does not depend on the key type.
-struct AESVector {
-  std::string name;
-  std::string path;
-  AESMode mode;
-  ByteString key;
-  /// The decoded IV; empty for ECB.
-  ByteString iv;
-  /// Decoded only when the test runs, so that a bad value fails that test alone.
-  std::string plaintextHex;
-  std::string ciphertextHex;
-  /// The line of the record's first field in the file.
-  int line = 0;
-};
-
-/// Reads every vector file of `Test/KAT_AES`, in listing order, and keeps the complete records of
-/// the files that select a mode. For an IV mode a record needs an IV that decodes and that
-/// `ivAccepted` takes. Throws std::invalid_argument naming the file and field when an IV or KEY
-/// is not hex.
-std::vector<AESVector> readAESVectors(const std::function<bool(const ByteString&)>& ivAccepted);
-
-/// Decodes a PLAINTEXT or CIPHERTEXT when its test runs; the error names the test and the file.
-ByteString decodeAESField(const AESVector& vector, std::string_view field, const std::string& hex);
-
-/// The first lines of a failed comparison: the test name, what was compared, then the file.
-std::string aesFailurePrefix(const AESVector& vector);
-
-}  // namespace detail
-
 /// One unit case per usable record of the files in `Test/KAT_AES` (see readAESVectors), named
 /// "<file name>-<COUNT>", in listing order; then the two groups of makeBlockCipherPropTests.
 /// Records whose KEY `buildKey` refuses or whose IV `IV::parse` refuses are left out, so a key

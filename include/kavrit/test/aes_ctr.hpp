@@ -15,52 +15,12 @@
 #include "kavrit/block_cipher.hpp"
 #include "kavrit/test/any_block_cipher.hpp"
 #include "kavrit/test/test_tree.hpp"
+#include "kavrit/test/vector_files.hpp"
 
 namespace kavrit::test {
 
 /// Chunk size of the lazy CTR input; divides no block size, so chunks end inside blocks.
-inline constexpr std::size_t kAESCTRChunkSize = 37;
-
-namespace detail {
-
-/// One record of a CTR vector file, with everything checked that does not depend on the key type.
-struct AESCTRVector {
-  std::string name;
-  std::string path;
-  bool encrypts;
-  ByteString key;
-  ByteString iv;
-  /// Decoded only when the test runs, so that a bad value fails that test alone.
-  std::string plaintextHex;
-  std::string ciphertextHex;
-  /// The line of the record's first field in the file.
-  int line = 0;
-};
-
-/// Whether a file of `Test/KAT_AES_CTR` is read, and in which direction: its mode key (see
-/// aesModeKey) is "CTRe" (encrypt: true) or "CTRd" (decrypt: false).
-std::optional<bool> aesCTRDirectionOf(std::string_view fileName);
-
-/// Reads every selected file of `Test/KAT_AES_CTR`, in listing order, and keeps the records with
-/// COUNT, KEY, IV, PLAINTEXT and CIPHERTEXT whose IV `ivAccepted` takes. Throws
-/// std::invalid_argument naming the file, record and field when a KEY or IV is not hex, and
-/// std::filesystem::filesystem_error when the directory or a file cannot be read.
-std::vector<AESCTRVector> readAESCTRVectors(
-    const std::function<bool(const ByteString&)>& ivAccepted);
-
-/// Decodes a PLAINTEXT or CIPHERTEXT when its test runs; the error names the test and the file.
-ByteString decodeAESCTRField(const AESCTRVector& vector, std::string_view field,
-                             const std::string& hex);
-
-/// `bytes` followed by zero bytes up to a whole number of `blockBytes`-byte blocks.
-ByteString padToBlocks(ByteString bytes, std::size_t blockBytes);
-
-/// Head of the report when the output differs from the vector.
-std::string aesCTROutputPrefix(const AESCTRVector& vector);
-/// Head of the report when the strict and the lazy entry point give different next IVs.
-std::string aesCTRNextIVPrefix(const AESCTRVector& vector);
-
-}  // namespace detail
+inline constexpr std::size_t kAESCTRChunkSize = kVectorChunkSize;
 
 /// One unit case per usable record of the files in `Test/KAT_AES_CTR` (see readAESCTRVectors),
 /// named "<file name>-<COUNT>", in listing order. Records whose KEY `buildKey` refuses or whose IV

@@ -13,54 +13,26 @@
 #include "kavrit/hash.hpp"
 #include "kavrit/test/any_hash.hpp"
 #include "kavrit/test/test_tree.hpp"
+#include "kavrit/test/vector_files.hpp"
 
 namespace kavrit::test {
 
-namespace hmac_kat {
-
-/// One vector as read from its file; the fields stay text until the test runs.
-struct Vector {
-  /// "NistHMAC<algorithm>-" followed by the Count field as a quoted literal.
-  std::string name;
-  /// The head of a failure report: the name, then "vector file: <path>" on the next line.
-  std::string prefix;
-  std::string key;
-  std::string msg;
-  std::string mac;
-  std::string tlen;
-  /// The vector file and the line of the record's first field in it.
-  std::string path;
-  int line = 0;
-};
-
-/// The key, message and MAC of a vector, and how many leading bytes of the MAC it gives (Tlen).
-struct Inputs {
-  ByteString key;
-  ByteString message;
-  ByteString mac;
-  long long tagBytes = 0;
-};
+namespace detail::hmac {
 
 /// Chunk size of the lazy message; not a divisor of any block size.
-inline constexpr std::size_t kChunkSize = 37;
+inline constexpr std::size_t kChunkSize = kVectorChunkSize;
 
 /// The "L" head value (the digest length in bytes, as text) of the categories that hold the
 /// algorithm's vectors: "SHA1" gives "20", "SHA224" "28", "SHA256" "32", "SHA384" "48" and
 /// "SHA512" "64". Any other name throws std::logic_error.
 std::string algToLen(std::string_view algorithm);
 
-/// The vectors of `algorithm` from every file of getDataFileName("Test/KAT_HMAC"), in directory
-/// order: the records of each category whose first "L" head value is exactly algToLen(algorithm).
-/// A record without "Msg", "Key", "Mac", "Count" or "Tlen" is skipped. Throws
-/// std::filesystem::filesystem_error when the directory or a file of it cannot be read.
-std::vector<Vector> readVectors(std::string_view algorithm);
-
-/// Converts the fields of a vector. Throws std::invalid_argument, headed by the vector's prefix,
-/// when a field is not hex or Tlen is not an integer.
-Inputs decode(const Vector& vector);
-
-/// One unit case per vector of `algorithm`: the first Tlen bytes of the strict HMAC and of the
-/// HMAC of the message in chunks of kChunkSize bytes both equal the vector's MAC.
+/// One unit case per vector of `algorithm` from every file of getDataFileName("Test/KAT_HMAC"),
+/// in directory order: the records of each category whose first "L" head value is exactly
+/// algToLen(algorithm), named "NistHMAC<algorithm>-" and the Count field as a quoted literal. A
+/// record without "Msg", "Key", "Mac", "Count" or "Tlen" is skipped. The first Tlen bytes of the
+/// strict HMAC and of the HMAC of the message in chunks of kChunkSize bytes must both equal the
+/// vector's MAC.
 std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm);
 
 /// The same for digest type D.
@@ -69,47 +41,47 @@ std::vector<Test> getTests(std::string_view algorithm) {
   return getTests(anyHash<D>(), algorithm);
 }
 
-}  // namespace hmac_kat
+}  // namespace detail::hmac
 
 /// The NIST HMAC-SHA-1 vectors, named "NistHMACSHA1-\"<Count>\"".
 inline std::vector<Test> makeSHA1HMACTests(const AnyHash& hash) {
-  return hmac_kat::getTests(hash, "SHA1");
+  return detail::hmac::getTests(hash, "SHA1");
 }
 template <Hash D>
 std::vector<Test> makeSHA1HMACTests() {
-  return hmac_kat::getTests<D>("SHA1");
+  return detail::hmac::getTests<D>("SHA1");
 }
 /// The NIST HMAC-SHA-224 vectors, named "NistHMACSHA224-\"<Count>\"".
 inline std::vector<Test> makeSHA224HMACTests(const AnyHash& hash) {
-  return hmac_kat::getTests(hash, "SHA224");
+  return detail::hmac::getTests(hash, "SHA224");
 }
 template <Hash D>
 std::vector<Test> makeSHA224HMACTests() {
-  return hmac_kat::getTests<D>("SHA224");
+  return detail::hmac::getTests<D>("SHA224");
 }
 /// The NIST HMAC-SHA-256 vectors, named "NistHMACSHA256-\"<Count>\"".
 inline std::vector<Test> makeSHA256HMACTests(const AnyHash& hash) {
-  return hmac_kat::getTests(hash, "SHA256");
+  return detail::hmac::getTests(hash, "SHA256");
 }
 template <Hash D>
 std::vector<Test> makeSHA256HMACTests() {
-  return hmac_kat::getTests<D>("SHA256");
+  return detail::hmac::getTests<D>("SHA256");
 }
 /// The NIST HMAC-SHA-384 vectors, named "NistHMACSHA384-\"<Count>\"".
 inline std::vector<Test> makeSHA384HMACTests(const AnyHash& hash) {
-  return hmac_kat::getTests(hash, "SHA384");
+  return detail::hmac::getTests(hash, "SHA384");
 }
 template <Hash D>
 std::vector<Test> makeSHA384HMACTests() {
-  return hmac_kat::getTests<D>("SHA384");
+  return detail::hmac::getTests<D>("SHA384");
 }
 /// The NIST HMAC-SHA-512 vectors, named "NistHMACSHA512-\"<Count>\"".
 inline std::vector<Test> makeSHA512HMACTests(const AnyHash& hash) {
-  return hmac_kat::getTests(hash, "SHA512");
+  return detail::hmac::getTests(hash, "SHA512");
 }
 template <Hash D>
 std::vector<Test> makeSHA512HMACTests() {
-  return hmac_kat::getTests<D>("SHA512");
+  return detail::hmac::getTests<D>("SHA512");
 }
 
 // The same, for a caller that has a digest value at hand; the value is never read.

@@ -14,7 +14,7 @@
 
 namespace kavrit::test {
 
-namespace md5_kat {
+namespace detail::md5 {
 
 /// One row of the RFC 1321 suite: the message as the chunks it is hashed in, and the digest in
 /// hex.
@@ -30,7 +30,7 @@ const std::vector<Row>& rows();
 /// The error text for a digest type whose parse rejects the 16 stored bytes of row `index`.
 std::string parseRejectedMessage(std::size_t index);
 
-}  // namespace md5_kat
+}  // namespace detail::md5
 
 /// Two trees: makeHashPropTests, then the group "MD5 KATs" of seven unit cases, all named
 /// "md5KAT". Case i hashes its message as a lazy byte string and compares the digest with the

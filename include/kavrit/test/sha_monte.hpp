@@ -14,41 +14,16 @@
 #include "kavrit/hash.hpp"
 #include "kavrit/test/any_hash.hpp"
 #include "kavrit/test/test_tree.hpp"
+#include "kavrit/test/vector_files.hpp"
 
 namespace kavrit::test {
 
-namespace sha_monte {
+namespace detail::sha_monte {
 
 /// Digests computed per checkpoint.
 inline constexpr std::size_t kIterations = 1000;
 /// Chunk size of the lazy messages; divides no block size.
-inline constexpr std::size_t kChunkSize = 37;
-
-/// One checkpoint as read from its file; the hex stays text until the test runs, so that a bad
-/// value fails only its own test.
-struct Checkpoint {
-  /// "Nist<algorithm>Monte-<COUNT>".
-  std::string name;
-  /// The head of a failure report: name, checkpoint and its start, then the vector file.
-  std::string prefix;
-  /// The digest the iterations start from: the Seed, or the MD recorded for the checkpoint before.
-  std::string startHex;
-  std::string mdHex;
-  /// The vector file and the line of the checkpoint's COUNT in it.
-  std::string path;
-  int line = 0;
-};
-
-/// The checkpoints of `algorithm` from the files of getDataFileName("Test/KAT_SHA_MONTE") that
-/// sha_kat::isFileOf selects, in directory order. A Seed opens a chain; each COUNT and the MD
-/// after it close a checkpoint, which starts from the Seed or from the MD before it. A COUNT
-/// without an MD gives no checkpoint, and neither does the one after it, whose start is then
-/// unknown. Throws std::filesystem::filesystem_error when the directory or a file cannot be read.
-std::vector<Checkpoint> readCheckpoints(std::string_view algorithm);
-
-/// The start digest and the recorded MD of a checkpoint. Throws std::invalid_argument, headed by
-/// the checkpoint's prefix, when either is not hex.
-std::pair<ByteString, ByteString> decode(const Checkpoint& checkpoint);
+inline constexpr std::size_t kChunkSize = kVectorChunkSize;
 
 /// The last digests of both entry points after kIterations steps, and the first step (from 1)
 /// at which they disagreed, 0 when they never did.
@@ -63,12 +38,13 @@ struct Outcome {
 /// once through hash in kChunkSize-byte chunks, in step.
 Outcome iterate(const AnyHash& hash, const ByteString& start);
 
-/// The report head with the step at which the entry points split, when they did.
-std::string failurePrefix(const Checkpoint& checkpoint, std::size_t firstSplit);
-
-/// One unit case per checkpoint: from its own start, both entry points reach the recorded MD.
-/// Every checkpoint starts from the recorded digest before it, so each fails on its own and the
-/// first failing one is the first checkpoint that diverges.
+/// One unit case per checkpoint of `algorithm` in the files of
+/// getDataFileName("Test/KAT_SHA_MONTE") that detail::sha::isFileOf selects, in directory order,
+/// named "Nist<algorithm>Monte-<COUNT>". A Seed opens a chain; each COUNT and the MD after it
+/// close a checkpoint, which starts from the Seed or from the MD before it, so each fails on its
+/// own and the first failing one is the first checkpoint that diverges. A COUNT without an MD
+/// gives no checkpoint, and neither does the one after it, whose start is then unknown. From its
+/// start, both entry points must reach the recorded MD.
 std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm);
 
 /// The same for digest type D.
@@ -77,47 +53,47 @@ std::vector<Test> getTests(std::string_view algorithm) {
   return getTests(anyHash<D>(), algorithm);
 }
 
-}  // namespace sha_monte
+}  // namespace detail::sha_monte
 
 /// The NIST SHA-1 Monte Carlo checkpoints ("NistSHA1Monte-0" … "NistSHA1Monte-99").
 inline std::vector<Test> makeSHA1MonteTests(const AnyHash& hash) {
-  return sha_monte::getTests(hash, "SHA1");
+  return detail::sha_monte::getTests(hash, "SHA1");
 }
 template <Hash D>
 std::vector<Test> makeSHA1MonteTests() {
-  return sha_monte::getTests<D>("SHA1");
+  return detail::sha_monte::getTests<D>("SHA1");
 }
 /// The NIST SHA-224 Monte Carlo checkpoints ("NistSHA224Monte-<COUNT>").
 inline std::vector<Test> makeSHA224MonteTests(const AnyHash& hash) {
-  return sha_monte::getTests(hash, "SHA224");
+  return detail::sha_monte::getTests(hash, "SHA224");
 }
 template <Hash D>
 std::vector<Test> makeSHA224MonteTests() {
-  return sha_monte::getTests<D>("SHA224");
+  return detail::sha_monte::getTests<D>("SHA224");
 }
 /// The NIST SHA-256 Monte Carlo checkpoints ("NistSHA256Monte-<COUNT>").
 inline std::vector<Test> makeSHA256MonteTests(const AnyHash& hash) {
-  return sha_monte::getTests(hash, "SHA256");
+  return detail::sha_monte::getTests(hash, "SHA256");
 }
 template <Hash D>
 std::vector<Test> makeSHA256MonteTests() {
-  return sha_monte::getTests<D>("SHA256");
+  return detail::sha_monte::getTests<D>("SHA256");
 }
 /// The NIST SHA-384 Monte Carlo checkpoints ("NistSHA384Monte-<COUNT>").
 inline std::vector<Test> makeSHA384MonteTests(const AnyHash& hash) {
-  return sha_monte::getTests(hash, "SHA384");
+  return detail::sha_monte::getTests(hash, "SHA384");
 }
 template <Hash D>
 std::vector<Test> makeSHA384MonteTests() {
-  return sha_monte::getTests<D>("SHA384");
+  return detail::sha_monte::getTests<D>("SHA384");
 }
 /// The NIST SHA-512 Monte Carlo checkpoints ("NistSHA512Monte-<COUNT>").
 inline std::vector<Test> makeSHA512MonteTests(const AnyHash& hash) {
-  return sha_monte::getTests(hash, "SHA512");
+  return detail::sha_monte::getTests(hash, "SHA512");
 }
 template <Hash D>
 std::vector<Test> makeSHA512MonteTests() {
-  return sha_monte::getTests<D>("SHA512");
+  return detail::sha_monte::getTests<D>("SHA512");
 }
 
 // The same, for a caller that has a digest value at hand; the value is never read.

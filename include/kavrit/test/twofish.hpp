@@ -39,46 +39,6 @@ enum class TwofishKind {
 /// "ECB_VK.a.b" are nothing.
 std::optional<TwofishKind> twofishKindOf(std::string_view fileName);
 
-namespace detail {
-
-/// One record of a vector file, with everything checked that does not depend on the key type.
-struct TwofishVector {
-  std::string name;
-  std::string path;
-  TwofishKind kind;
-  /// Hex text, decoded when the test runs.
-  std::string keyHex;
-  std::string inputHex;
-  std::string expectedHex;
-  /// Field names of the input and expected value, for reports ("PT", "CT").
-  std::string_view inputField;
-  std::string_view expectedField;
-  /// The decoded IV; empty for ECB kinds.
-  ByteString iv;
-  /// The line of the record's first field in the file.
-  int line = 0;
-};
-
-/// Reads every vector file of `Test/KAT_TWOFISH`, in listing order, and keeps the records that
-/// have every field their kind needs (a CBC record also needs an IV that `ivAccepted` takes).
-/// A file without any record is ignored whatever its name. Throws std::runtime_error naming the
-/// file when a file with records has no known kind, and std::invalid_argument naming the file and
-/// field when an IV is not hex.
-std::vector<TwofishVector> readTwofishVectors(
-    const std::function<bool(const ByteString&)>& ivAccepted);
-
-/// Decodes a field when its test runs; the error names the test and the file.
-ByteString decodeTwofishField(const TwofishVector& vector, std::string_view field,
-                              const std::string& hex);
-
-/// The error of a test whose key `buildKey` refused.
-std::string rejectedKeyMessage(const TwofishVector& vector, std::size_t keyBytes);
-
-/// The first lines of a failed comparison: the test name, what was compared, then the file.
-std::string twofishFailurePrefix(const TwofishVector& vector);
-
-}  // namespace detail
-
 /// One unit case per complete record of the files in `Test/KAT_TWOFISH`, in listing order, named
 /// "ECB-E-VK<I>", "ECB-E-VT-<I>", "ECB-TLB-E-<I>", "ECB-E-<I>", "ECB-D-<I>", "CBC-E-<I>" or
 /// "CBC-D-<I>" after the file's kind; then the two groups of makeBlockCipherPropTests. The files

@@ -39,6 +39,10 @@ void forEachVectorFile(const std::string& directory, std::string_view recordKey,
                        const std::function<bool(std::string_view)>& select,
                        const std::function<void(VectorFile&)>& visit);
 
+/// The chunk size in which the known-answer suites hand a vector's message to the lazy entry
+/// points (hash, hmac, ctrLazy): a prime, so that chunk edges fall at every offset of a block.
+inline constexpr std::size_t kVectorChunkSize = 37;
+
 /// `message` as consecutive chunks of `chunkSize` bytes, the last one shorter; no chunk at all for
 /// the empty message.
 LazyByteString chunked(const ByteString& message, std::size_t chunkSize);

@@ -1,0 +1,152 @@
+#include "suites/cipher_vectors.hpp"
+
+#include <stdexcept>
+#include <utility>
+
+#include "kavrit/test/implementation_error.hpp"
+#include "kavrit/test/vector_files.hpp"
+
+namespace kavrit::test::detail {
+
+std::string_view CipherStep::operation() const {
+  switch (kind) {
+    case Kind::EncryptBlock:
+      return "encryptBlock";
+    case Kind::DecryptBlock:
+      return "decryptBlock";
+    case Kind::Ecb:
+      return "ecb";
+    case Kind::UnEcb:
+      return "unEcb";
+    case Kind::Chained:
+      return chainedModeName(chained);
+  }
+  return "?";
+}
+
+std::string CipherStep::mismatch(std::string_view input, std::string_view expected) const {
+  std::string text(operation());
+  text += " of the ";
+  text += input;
+  text += " differs from the ";
+  text += expected;
+  return text;
+}
+
+ByteString applyStep(const AnyKey& key, const CipherStep& step, const ByteString& iv,
+                     const ByteString& input) {
+  switch (step.kind) {
+    case CipherStep::Kind::EncryptBlock:
+      return key.encryptBlock(input);
+    case CipherStep::Kind::DecryptBlock:
+      return key.decryptBlock(input);
+    case CipherStep::Kind::Ecb:
+      return key.ecb(input);
+    case CipherStep::Kind::UnEcb:
+      return key.unEcb(input);
+    case CipherStep::Kind::Chained:
+      return key.chained(step.chained, iv, input).first;
+  }
+  throw std::logic_error("applyStep: unknown step");
+}
+
+Test implementationThrewCase(const KnownAnswer& answer, std::string_view step,
+                             const std::exception_ptr& error) {
+  return failingCase(answer.name(),
+                     answer.error("the implementation threw from " + std::string(step) +
+                                  " while the test was built: " + describeException(error)),
+                     answer.location());
+}
+
+bool BuildTimeChecks::keyAccepted(const KnownAnswer& answer, const ByteString& key,
+                                  std::vector<Test>& tests) {
+  auto found = keys_.find(key);
+  if (found == keys_.end()) {
+    Verdict verdict;
+    try {
+      verdict.accepted = cipher_.buildKey(key) != nullptr;
+    } catch (...) {
+      verdict.error = std::current_exception();
+    }
+    found = keys_.emplace(key, verdict).first;
+  }
+  if (found->second.error) {
+    tests.push_back(implementationThrewCase(answer, "buildKey", found->second.error));
+    return false;
+  }
+  return found->second.accepted;
+}
+
+bool BuildTimeChecks::parseIV(ByteString& iv, std::exception_ptr& error) {
+  try {
+    std::optional<ByteString> parsed = cipher_.parseIV(iv);
+    if (!parsed) return false;
+    iv = std::move(*parsed);
+  } catch (...) {
+    error = std::current_exception();
+  }
+  return true;
+}
+
+std::unique_ptr<const AnyKey> runTimeKey(const AnyBlockCipher& cipher, const KnownAnswer& answer,
+                                         const ByteString& key) {
+  std::unique_ptr<const AnyKey> built = cipher.buildKey(key);
+  if (!built) {
+    answer.fail("buildKey returned no key for this vector's " + std::to_string(key.size()) +
+                "-byte KEY when the test ran, although it returned one when the suite was built");
+  }
+  return built;
+}
+
+Test cipherVectorTest(const AnyBlockCipher& cipher, CipherVector vector) {
+  std::string name = vector.answer.name();
+  SourceLocation location = vector.answer.location();
+  return testCase(
+      std::move(name),
+      [&cipher, v = std::move(vector)] {
+        const ByteString input = v.answer.bytes(v.inputField);
+        const ByteString expected = v.answer.bytes(v.expectedField);
+        const std::unique_ptr<const AnyKey> key = runTimeKey(cipher, v.answer, v.key);
+        v.answer.check(v.step.mismatch(v.inputField, v.expectedField),
+                       applyStep(*key, v.step, v.iv, input), expected);
+      },
+      std::move(location));
+}
+
+namespace {
+
+ByteString padToBlocks(ByteString bytes, std::size_t blockBytes) {
+  if (blockBytes > 0 && bytes.size() % blockBytes != 0) {
+    bytes.resize(bytes.size() + blockBytes - bytes.size() % blockBytes, 0);
+  }
+  return bytes;
+}
+
+}  // namespace
+
+Test ctrVectorTest(const AnyBlockCipher& cipher, CipherVector vector) {
+  std::string name = vector.answer.name();
+  SourceLocation location = vector.answer.location();
+  return testCase(
+      std::move(name),
+      [&cipher, v = std::move(vector)] {
+        const ByteString input = v.answer.bytes(v.inputField);
+        const ByteString expected = v.answer.bytes(v.expectedField);
+        const std::unique_ptr<const AnyKey> key = runTimeKey(cipher, v.answer, v.key);
+        const ByteString padded = padToBlocks(input, cipher.blockBytes());
+        const auto strict = key->chained(v.step.chained, v.iv, padded);
+        const auto lazy = key->chainedLazy(v.step.chained, v.iv, chunked(padded, kVectorChunkSize));
+        const auto length = static_cast<long long>(input.size());
+        const std::string operation(v.step.operation());
+        v.answer.check(
+            v.step.mismatch(v.inputField, v.expectedField) + " (computed: whole input, then " +
+                std::to_string(kVectorChunkSize) + "-byte chunks through " + operation + "Lazy)",
+            std::pair(takeBytes(strict.first, length), takeBytes(lazy.first.flatten(), length)),
+            std::pair(expected, expected));
+        v.answer.check(operation + " and " + operation + "Lazy give different next IVs",
+                       strict.second, lazy.second, ValueLabels{"strict", "lazy"});
+      },
+      std::move(location));
+}
+
+}  // namespace kavrit::test::detail

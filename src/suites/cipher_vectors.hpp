@@ -1,0 +1,90 @@
+#pragma once
+
+// What the block-cipher known-answer families share: the operation a file selects, the build-time
+// decisions on keys and IVs, and the test of one vector.
+
+#include <exception>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "kavrit/test/any_block_cipher.hpp"
+#include "kavrit/test/test_tree.hpp"
+#include "vectors/known_answer.hpp"
+
+namespace kavrit::test::detail {
+
+/// The operation a vector file applies to its input.
+struct CipherStep {
+  enum class Kind { EncryptBlock, DecryptBlock, Ecb, UnEcb, Chained };
+  Kind kind = Kind::EncryptBlock;
+  ChainedMode chained = ChainedMode::CBC;  // for Kind::Chained
+  bool encrypts = true;
+
+  [[nodiscard]] bool usesIV() const { return kind == Kind::Chained; }
+  /// The entry point's name in reports: "encryptBlock", "unEcb", "cbc", ...
+  [[nodiscard]] std::string_view operation() const;
+  /// "cbc of the PLAINTEXT differs from the CIPHERTEXT", with the file's own field names.
+  [[nodiscard]] std::string mismatch(std::string_view input, std::string_view expected) const;
+};
+
+/// The step applied to `input` (the IV is ignored by the block and ECB steps).
+ByteString applyStep(const AnyKey& key, const CipherStep& step, const ByteString& iv,
+                     const ByteString& input);
+
+/// Build-time calls into the implementation for a suite's vectors: buildKey is asked once per
+/// distinct key, and an implementation that throws gives the vector a failing test instead of
+/// ending the build.
+class BuildTimeChecks {
+ public:
+  explicit BuildTimeChecks(const AnyBlockCipher& cipher) : cipher_(cipher) {}
+
+  /// Whether buildKey gives a key for `key`. When it throws, `tests` gets a failing case for
+  /// `answer` and the result is false.
+  bool keyAccepted(const KnownAnswer& answer, const ByteString& key, std::vector<Test>& tests);
+  /// Reads `iv` with IV::parse into the bytes the parse keeps; false when it refuses them. When it
+  /// throws, the result is true and `error` holds the exception: the caller still drops the vector
+  /// for a refused key before it reports the error.
+  bool parseIV(ByteString& iv, std::exception_ptr& error);
+
+ private:
+  struct Verdict {
+    bool accepted = false;
+    std::exception_ptr error;
+  };
+  const AnyBlockCipher& cipher_;
+  std::map<ByteString, Verdict> keys_;
+};
+
+/// A case for `answer` that fails with what the implementation threw from `step` while the suite
+/// was built.
+Test implementationThrewCase(const KnownAnswer& answer, std::string_view step,
+                             const std::exception_ptr& error);
+
+/// The key of a vector, built again when its test runs; fails the test when buildKey now gives no
+/// key.
+std::unique_ptr<const AnyKey> runTimeKey(const AnyBlockCipher& cipher, const KnownAnswer& answer,
+                                         const ByteString& key);
+
+/// One vector of a file of whole-message known answers: the test applies `step` to the decoded
+/// `inputField` and compares with `expectedField`.
+struct CipherVector {
+  KnownAnswer answer;
+  CipherStep step;
+  ByteString key;
+  ByteString iv;
+  std::string_view inputField;
+  std::string_view expectedField;
+};
+
+/// The test of `vector`, whose key and IV were read and accepted at build time.
+Test cipherVectorTest(const AnyBlockCipher& cipher, CipherVector vector);
+
+/// The test of a counter-mode `vector`: the input, padded with zeros to whole blocks, goes through
+/// the strict entry point whole and through the lazy one in kVectorChunkSize-byte chunks; both
+/// outputs, cut to the input's length, must equal the expected field, and both next IVs agree.
+Test ctrVectorTest(const AnyBlockCipher& cipher, CipherVector vector);
+
+}  // namespace kavrit::test::detail

@@ -1,0 +1,206 @@
+#include "vectors/known_answer.hpp"
+
+#include <cerrno>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <system_error>
+#include <tuple>
+
+#include "kavrit/test/hex.hpp"
+#include "kavrit/test/vector_files.hpp"
+
+namespace kavrit::test::detail {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A file's text is read on every call, and compared with the text its cached parse came from:
+// modification times are too coarse to tell two writes a few milliseconds apart.
+struct CacheEntry {
+  std::string text;
+  std::shared_ptr<const LoadedVectorFile> file;
+};
+
+// Keyed by path and record key: the same file parsed under another key is another parse.
+std::map<std::pair<std::string, std::string>, CacheEntry, std::less<>>& cache() {
+  static std::map<std::pair<std::string, std::string>, CacheEntry, std::less<>> entries;
+  return entries;
+}
+
+std::mutex& cacheMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+std::string nameOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Values longer than this many characters are shown by their ends.
+constexpr std::size_t kShownCharacters = 160;
+
+std::string abbreviated(const std::string& value) {
+  if (value.size() <= kShownCharacters) return value;
+  return value.substr(0, kShownCharacters / 2) + "..." +
+         value.substr(value.size() - kShownCharacters / 2) + " (" + std::to_string(value.size()) +
+         " characters; the whole value is in the file)";
+}
+
+void appendField(std::string& out, const KatField& field) {
+  out += "  ";
+  out += field.name;
+  out += " = ";
+  out += abbreviated(field.value);
+  out += '\n';
+}
+
+}  // namespace
+
+std::shared_ptr<const LoadedVectorFile> loadVectorFile(const std::string& path,
+                                                       std::string_view recordKey) {
+  std::string text = readVectorText(path);
+  auto key = std::pair(path, std::string(recordKey));
+  {
+    const std::scoped_lock lock(cacheMutex());
+    const auto found = cache().find(key);
+    if (found != cache().end() && found->second.text == text) return found->second.file;
+  }
+  auto file = std::make_shared<const LoadedVectorFile>(
+      LoadedVectorFile{path, nameOf(path), parseCategories(recordKey, text)});
+  const std::scoped_lock lock(cacheMutex());
+  cache().insert_or_assign(std::move(key), CacheEntry{std::move(text), file});
+  return file;
+}
+
+void forEachLoadedFile(
+    const std::string& directory, std::string_view recordKey,
+    const std::function<bool(std::string_view)>& listed,
+    const std::function<void(const std::shared_ptr<const LoadedVectorFile>&)>& visit) {
+  forEachListedFile(directory, listed, [&](const std::string& path, const std::string&) {
+    visit(loadVectorFile(path, recordKey));
+  });
+}
+
+std::string vectorErrorText(std::string_view path, int line, std::string_view name,
+                            std::string_view what) {
+  std::string text(path);
+  text += ':';
+  text += std::to_string(line);
+  text += ": ";
+  text += name;
+  text += ": ";
+  text += what;
+  return text;
+}
+
+std::string KnownAnswer::error(std::string_view what) const {
+  return vectorErrorText(path(), line(), name_, what);
+}
+
+void KnownAnswer::fail(std::string_view what) const { throw std::runtime_error(error(what)); }
+
+const std::string& KnownAnswer::text(std::string_view field) const {
+  const std::string* value = ref_.field(field);
+  if (value == nullptr) fail("the record has no " + std::string(field) + " field");
+  return *value;
+}
+
+ByteString KnownAnswer::bytes(std::string_view field) const {
+  const std::string& value = text(field);
+  try {
+    return hexStringToBS(value);
+  } catch (const std::invalid_argument& e) {
+    throw std::invalid_argument(error("field " + std::string(field) + ": " + e.what()));
+  }
+}
+
+ByteString KnownAnswer::bytes(const KatField& field) const {
+  try {
+    return hexStringToBS(field.value);
+  } catch (const std::invalid_argument& e) {
+    throw std::invalid_argument(
+        error("field " + field.name + " (line " + std::to_string(field.line) + "): " + e.what()));
+  }
+}
+
+ByteString KnownAnswer::headBytes(std::string_view field) const {
+  const std::string* value = ref_.head(field);
+  if (value == nullptr) fail("the category has no " + std::string(field) + " head line");
+  try {
+    return hexStringToBS(*value);
+  } catch (const std::invalid_argument& e) {
+    throw std::invalid_argument(error("head line " + std::string(field) + ": " + e.what()));
+  }
+}
+
+long long KnownAnswer::integer(std::string_view field) const {
+  try {
+    return readInteger(field, text(field));
+  } catch (const std::invalid_argument& e) {
+    throw std::invalid_argument(error(e.what()));
+  }
+}
+
+std::string KnownAnswer::inputs() const {
+  std::string out = path() + ":" + std::to_string(line()) + ": the vector:\n";
+  for (const std::string_view head : heads_) {
+    for (const KatField& field : ref_.category->properties) {
+      if (field.name == head) {
+        out += "  [" + field.name + " = " + abbreviated(field.value) + "]\n";
+        break;
+      }
+    }
+  }
+  const KatRecord& record = *ref_.record;
+  if (shown_.empty()) {
+    for (const KatField& field : record) appendField(out, field);
+  } else {
+    for (const std::uint32_t at : shown_) {
+      if (at < record.size()) appendField(out, record[at]);
+    }
+  }
+  out.pop_back();  // the last line's newline
+  return out;
+}
+
+bool hasFields(const RecordRef& record, std::span<const std::string_view> fields) {
+  for (const std::string_view field : fields) {
+    if (record.field(field) == nullptr) return false;
+  }
+  return true;
+}
+
+Test failingCase(std::string name, std::string message, std::optional<SourceLocation> location) {
+  return testCase(
+      std::move(name), [message = std::move(message)] { throw std::runtime_error(message); },
+      std::move(location));
+}
+
+std::optional<bool> headDirection(const KatCategory& category) {
+  for (const KatField& field : category.properties) {
+    if (field.name == "ENCRYPT") return true;
+    if (field.name == "DECRYPT") return false;
+  }
+  return std::nullopt;
+}
+
+void requireDirection(const LoadedVectorFile& file, bool encrypts) {
+  for (const KatCategory& category : file.categories) {
+    const std::optional<bool> direction = headDirection(category);
+    if (!direction || *direction == encrypts || category.records.empty()) continue;
+    int line = 0;
+    for (const KatField& field : category.properties) {
+      if (field.name == (*direction ? "ENCRYPT" : "DECRYPT")) line = field.line;
+    }
+    throw RefusedFile(vectorErrorText(
+        file.path, line, file.name,
+        std::string("its name makes it a file of ") + (encrypts ? "encryption" : "decryption") +
+            " vectors, but the head line [" + (*direction ? "ENCRYPT" : "DECRYPT") +
+            "] says its records are " + (*direction ? "encryption" : "decryption") +
+            " vectors; rename the file or fix the head line"));
+  }
+}
+
+}  // namespace kavrit::test::detail

@@ -1,0 +1,26 @@
+#include "kavrit/test/vector_directories.hpp"
+
+#include <stdexcept>
+#include <string>
+
+namespace kavrit::test {
+namespace {
+
+constexpr VectorDirectory kDirectories[] = {
+    {"Test/KAT_AES", "COUNT", "COUNT"},  {"Test/KAT_AES_CTR", "COUNT", "COUNT"},
+    {"Test/KAT_SHA", "Len", "Len"},      {"Test/KAT_SHA_MONTE", "Seed", "COUNT"},
+    {"Test/KAT_HMAC", "Count", "Count"}, {"Test/KAT_TWOFISH", "I", "I"},
+};
+
+}  // namespace
+
+std::span<const VectorDirectory> vectorDirectories() { return kDirectories; }
+
+const VectorDirectory& vectorDirectory(std::string_view name) {
+  for (const VectorDirectory& directory : kDirectories) {
+    if (directory.name == name) return directory;
+  }
+  throw std::out_of_range("no vector directory named \"" + std::string(name) + "\"");
+}
+
+}  // namespace kavrit::test
