@@ -32,9 +32,11 @@ cat >"$work/adapters.cpp" <<'EOF'
 
 #include "consumer/sha256_adapter.hpp"
 #include "kavrit/kavrit.hpp"
+#include "nettle/nettle_camellia.hpp"
 #include "nettle/nettle_reference.hpp"
 #include "nettle/nettle_twofish.hpp"
 #include "openssl/openssl_aes.hpp"
+#include "openssl/openssl_camellia.hpp"
 #include "openssl/openssl_digest.hpp"
 
 namespace {
@@ -115,6 +117,8 @@ int main() {
   checkCipher<kavrit::examples::AES256>();
   checkCipher<kavrit::examples::Twofish192>();
   checkCipher<kavrit::examples::NettleAES128>();
+  checkCipher<kavrit::examples::Camellia192>();
+  checkCipher<kavrit::examples::NettleCamellia256>();
   return failures == 0 ? 0 : 1;
 }
 EOF
