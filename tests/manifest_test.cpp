@@ -6,13 +6,15 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "kat_fixture.hpp"
-#include "vectors/manifest_sha256.hpp"
+#include "kavrit/test/vector_directories.hpp"
 #include "openssl/openssl_digest.hpp"
+#include "vectors/manifest_sha256.hpp"
 
 namespace kavrit::test {
 namespace {
@@ -29,8 +31,10 @@ std::string readText(const fs::path& path) {
 }
 
 TEST(SHA256Tests, MatchesPublishedValuesAndOpenSSLAcrossThePaddingBoundaries) {
-  EXPECT_EQ(detail::sha256Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
-  EXPECT_EQ(detail::sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(detail::sha256Hex(""),
+            "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  EXPECT_EQ(detail::sha256Hex("abc"),
+            "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
   std::string message;
   for (int n = 0; n <= 200; ++n) {
     const ByteString bytes(message.begin(), message.end());
@@ -51,8 +55,9 @@ TEST(ManifestTests, EveryCommittedVectorFileIsListedAndMatches) {
     files += entry.is_regular_file() ? 1 : 0;
   }
   EXPECT_EQ(entries.size(), files);
-  for (const std::string family : {"Test/KAT_AES", "Test/KAT_AES_CTR", "Test/KAT_SHA",
-                                   "Test/KAT_SHA_MONTE", "Test/KAT_HMAC", "Test/KAT_TWOFISH"}) {
+  // Every folder of the data has its entry in the table of vector directories.
+  for (const auto& entry : fs::directory_iterator(kData / "Test")) {
+    const std::string family = "Test/" + entry.path().filename().string();
     EXPECT_TRUE(recordKeyOf(family).has_value()) << family;
   }
   for (const DataProblem& problem : verifyDataDirectory(kData.string())) {
@@ -180,6 +185,36 @@ TEST(ManifestTests, ABadManifestIsReportedNotThrown) {
   EXPECT_EQ(problems[0].kind, DataProblemKind::BadManifest);
   EXPECT_TRUE(contains(problems[0].detail, (dir.root() / "MANIFEST").string() + ":1: 3 tab"))
       << problems[0].detail;
+}
+
+// The importer writes the manifest's record counts by its own table; it must be this library's.
+TEST(ManifestTest, TheImporterCountsRecordsByTheTableOfVectorDirectories) {
+  std::ifstream in(std::string(KAVRIT_SOURCE_DIR) + "/tools/import_vectors.py");
+  ASSERT_TRUE(in) << "cannot read tools/import_vectors.py";
+  std::map<std::string, std::string> importer;
+  bool inTable = false;
+  for (std::string line; std::getline(in, line);) {
+    if (line.starts_with("RECORD_KEYS = {")) {
+      inTable = true;
+    } else if (inTable && line.starts_with("}")) {
+      break;
+    } else if (inTable) {
+      // Lines such as:     "KAT_AES": b"COUNT",
+      const std::size_t q1 = line.find('"');
+      const std::size_t q2 = line.find('"', q1 + 1);
+      const std::size_t q3 = line.find("b\"", q2 + 1);
+      const std::size_t q4 = line.find('"', q3 + 2);
+      ASSERT_NE(q4, std::string::npos) << line;
+      importer["Test/" + line.substr(q1 + 1, q2 - q1 - 1)] = line.substr(q3 + 2, q4 - q3 - 2);
+    }
+  }
+  std::map<std::string, std::string> library;
+  for (const VectorDirectory& directory : vectorDirectories()) {
+    library[std::string(directory.name)] = std::string(directory.countedField);
+  }
+  EXPECT_EQ(importer, library);
+  // The Monte Carlo files are parsed by Seed and counted by their checkpoints.
+  EXPECT_EQ(recordKeyOf("Test/KAT_SHA_MONTE"), "Seed");
 }
 
 }  // namespace

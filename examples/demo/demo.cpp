@@ -27,6 +27,7 @@
 #include "kavrit/test/sha.hpp"
 #include "kavrit/test/sha_monte.hpp"
 #include "kavrit/test/twofish.hpp"
+#include "kavrit/test/vector_directories.hpp"
 #include "nettle/nettle_twofish.hpp"
 #include "openssl/openssl_aes.hpp"
 #include "openssl/openssl_digest.hpp"
@@ -42,12 +43,12 @@ using kavrit::demo::SuiteBuilds;
 using kavrit::demo::SuiteRun;
 
 // The vector directories of the file-driven builders, below the data directory.
-const std::string kSHA = "Test/KAT_SHA";
-const std::string kHMAC = "Test/KAT_HMAC";
-const std::string kAES = "Test/KAT_AES";
-const std::string kTwofish = "Test/KAT_TWOFISH";
-const std::string kAESCTR = "Test/KAT_AES_CTR";
-const std::string kMonte = "Test/KAT_SHA_MONTE";
+const std::string kSHA = std::string(test::vectorDirectory("Test/KAT_SHA").name);
+const std::string kHMAC = std::string(test::vectorDirectory("Test/KAT_HMAC").name);
+const std::string kAES = std::string(test::vectorDirectory("Test/KAT_AES").name);
+const std::string kTwofish = std::string(test::vectorDirectory("Test/KAT_TWOFISH").name);
+const std::string kAESCTR = std::string(test::vectorDirectory("Test/KAT_AES_CTR").name);
+const std::string kMonte = std::string(test::vectorDirectory("Test/KAT_SHA_MONTE").name);
 
 // Every builder against the real implementations. The property suites run as part of the
 // known-answer builders (MD5, SHA, AES and Twofish end with them).

@@ -22,11 +22,11 @@ std::optional<bool> directionOf(std::string_view fileName) {
   return std::nullopt;
 }
 
-}  // namespace
-
-std::vector<Test> makeAESCTRTests(const AnyBlockCipher& cipher) {
+// The counter-mode vectors of one directory: files named like the AES ones with the mode key
+// "CTRe" or "CTRd".
+std::vector<Test> ctrTestsOf(const AnyBlockCipher& cipher, std::string_view directoryName) {
   static constexpr std::string_view kRequired[] = {"COUNT", "KEY", "IV", "PLAINTEXT", "CIPHERTEXT"};
-  const VectorDirectory& directory = vectorDirectory("Test/KAT_AES_CTR");
+  const VectorDirectory& directory = vectorDirectory(directoryName);
   detail::BuildTimeChecks checks(cipher);
   return detail::buildVectorTests(detail::VectorSuite<bool>{
       .directory = getDataFileName(std::string(directory.name)),
@@ -60,6 +60,16 @@ std::vector<Test> makeAESCTRTests(const AnyBlockCipher& cipher) {
                  encrypts ? "PLAINTEXT" : "CIPHERTEXT", encrypts ? "CIPHERTEXT" : "PLAINTEXT"}));
           },
   });
+}
+
+}  // namespace
+
+std::vector<Test> makeAESCTRTests(const AnyBlockCipher& cipher) {
+  return ctrTestsOf(cipher, "Test/KAT_AES_CTR");
+}
+
+std::vector<Test> makeAESCTREdgeTests(const AnyBlockCipher& cipher) {
+  return ctrTestsOf(cipher, "Test/KAT_AES_CTR_EDGES");
 }
 
 }  // namespace kavrit::test

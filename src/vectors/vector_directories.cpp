@@ -6,11 +6,20 @@
 namespace kavrit::test {
 namespace {
 
+// clang-format off
 constexpr VectorDirectory kDirectories[] = {
-    {"Test/KAT_AES", "COUNT", "COUNT"},  {"Test/KAT_AES_CTR", "COUNT", "COUNT"},
-    {"Test/KAT_SHA", "Len", "Len"},      {"Test/KAT_SHA_MONTE", "Seed", "COUNT"},
-    {"Test/KAT_HMAC", "Count", "Count"}, {"Test/KAT_TWOFISH", "I", "I"},
+    // directory                 parsed by  counted by
+    {"Test/KAT_AES",             "COUNT",   "COUNT"},
+    {"Test/KAT_AES_CTR",         "COUNT",   "COUNT"},
+    {"Test/KAT_SHA",             "Len",     "Len"},
+    {"Test/KAT_SHA_MONTE",       "Seed",    "COUNT"},
+    {"Test/KAT_HMAC",            "Count",   "Count"},
+    {"Test/KAT_TWOFISH",         "I",       "I"},
+    {"Test/KAT_CAMELLIA",        "COUNT",   "COUNT"},
+    {"Test/KAT_AES_CTR_EDGES",   "COUNT",   "COUNT"},
+    {"Test/KAT_HASH_EDGES",      "Len",     "Len"},
 };
+// clang-format on
 
 }  // namespace
 

@@ -45,4 +45,16 @@ std::vector<Test> makeAESCTRTests(const K& /*key*/) {
   return makeAESCTRTests<K>();
 }
 
+/// The same over getDataFileName("Test/KAT_AES_CTR_EDGES"): counters a few blocks below each carry
+/// edge (2^8, 2^32, 2^64, 2^96) and the wrap at 2^128, where a counter that carries only within
+/// the low 32 or 64 bits goes wrong: 9 vectors per key size in each direction, named like the
+/// others
+/// ("CTREdges-128e.rsp-0").
+std::vector<Test> makeAESCTREdgeTests(const AnyBlockCipher& cipher);
+
+template <BlockCipher K>
+std::vector<Test> makeAESCTREdgeTests() {
+  return makeAESCTREdgeTests(anyBlockCipher<K>());
+}
+
 }  // namespace kavrit::test

@@ -1,0 +1,80 @@
+#include "kavrit/test/padding_edges.hpp"
+
+#include <stdexcept>
+#include <string>
+
+#include "kavrit/test/paths.hpp"
+#include "kavrit/test/vector_directories.hpp"
+#include "kavrit/test/vector_files.hpp"
+#include "vectors/known_answer.hpp"
+
+namespace kavrit::test {
+namespace {
+
+// The message rule of the files: byte i of the n-byte message is (31 i + n) mod 256.
+ByteString edgeMessage(std::size_t n) {
+  ByteString message(n);
+  for (std::size_t i = 0; i < n; ++i) message[i] = static_cast<std::uint8_t>((31 * i + n) % 256);
+  return message;
+}
+
+// The message length in bytes for a test's name; a Len that does not read stays as it is, and its
+// test reports it.
+std::string bytesOfLength(const std::string& len) {
+  try {
+    return std::to_string(readInteger("Len", len) / 8);
+  } catch (const std::invalid_argument&) {
+    return len;
+  }
+}
+
+}  // namespace
+
+std::vector<Test> makePaddingEdgeTests(const AnyHash& hash, std::string_view algorithm) {
+  static constexpr std::string_view kRequired[] = {"Len", "MD", "Mac"};
+  static constexpr std::string_view kHeads[] = {"Key"};
+  const VectorDirectory& directory = vectorDirectory("Test/KAT_HASH_EDGES");
+  const std::string fileName = std::string(algorithm) + "Edges.rsp";
+  return detail::buildVectorTests(detail::VectorSuite<bool>{
+      .directory = getDataFileName(std::string(directory.name)),
+      .recordKey = directory.recordKey,
+      .listed = [&fileName](std::string_view name) { return name == fileName; },
+      .fileRule = [](const detail::LoadedVectorFile&) { return std::optional<bool>(true); },
+      .required = [](bool) -> std::span<const std::string_view> { return kRequired; },
+      .addTests =
+          [&](bool, const detail::RecordRef& record, std::vector<Test>& out) {
+            const std::string& len = *record.field("Len");
+            detail::KnownAnswer answer(record,
+                                       std::string(algorithm) + "Edges-" + bytesOfLength(len));
+            answer.showHeads(kHeads);
+            std::string name = answer.name();
+            SourceLocation location = answer.location();
+            out.push_back(testCase(
+                std::move(name),
+                [&hash, answer = std::move(answer)] {
+                  const long long bits = answer.integer("Len");
+                  if (bits < 0 || bits % 8 != 0 || bits / 8 > (1 << 24)) {
+                    answer.fail("Len must be a whole number of bytes up to 16 MiB");
+                  }
+                  const ByteString message = edgeMessage(static_cast<std::size_t>(bits / 8));
+                  const LazyByteString chunks = chunked(message, kVectorChunkSize);
+                  const ByteString md = answer.bytes("MD");
+                  const ByteString key = answer.headBytes("Key");
+                  const ByteString mac = answer.bytes("Mac");
+                  const std::string chunking =
+                      " (" + std::to_string(kVectorChunkSize) + "-byte chunks)";
+                  answer.check("hashStrict and hash" + chunking + " against the MD",
+                               std::pair(hash.hashStrictBytes(message), hash.hashBytes(chunks)),
+                               std::pair(md, md));
+                  answer.check(
+                      "hmacStrict and hmac" + chunking + " under the [Key] against the Mac",
+                      std::pair(hash.hmacStrict(key, message).serialize(),
+                                hash.hmac(key, chunks).serialize()),
+                      std::pair(mac, mac));
+                },
+                std::move(location)));
+          },
+  });
+}
+
+}  // namespace kavrit::test

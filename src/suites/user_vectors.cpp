@@ -1,0 +1,156 @@
+#include "kavrit/test/user_vectors.hpp"
+
+#include <algorithm>
+#include <filesystem>
+#include <stdexcept>
+
+#include "kavrit/test/vector_files.hpp"
+#include "suites/cipher_vectors.hpp"
+#include "vectors/known_answer.hpp"
+
+namespace kavrit::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The files of `path`: itself, or a directory's regular files in name order.
+std::vector<std::shared_ptr<const detail::LoadedVectorFile>> userFiles(const std::string& path,
+                                                                       std::string_view recordKey) {
+  std::vector<std::shared_ptr<const detail::LoadedVectorFile>> files;
+  if (!fs::is_directory(fs::path(path))) {
+    files.push_back(detail::loadVectorFile(path, recordKey));
+    return files;
+  }
+  std::vector<std::string> paths;
+  detail::forEachListedFile(
+      path, {}, [&paths](const std::string& file, const std::string&) { paths.push_back(file); });
+  std::sort(paths.begin(), paths.end());
+  for (const std::string& file : paths) files.push_back(detail::loadVectorFile(file, recordKey));
+  return files;
+}
+
+// Every record of every file, with its category.
+template <class Visit>
+void forEachUserRecord(const std::string& path, std::string_view recordKey, Visit&& visit) {
+  for (const auto& file : userFiles(path, recordKey)) {
+    for (const KatCategory& category : file->categories) {
+      for (const KatRecord& record : category.records)
+        visit(detail::RecordRef{file, &category, &record});
+    }
+  }
+}
+
+// A malformed record is a failing test at its place, never a silent drop.
+template <class Build>
+void buildOrFail(std::vector<Test>& tests, const detail::KnownAnswer& answer, Build&& build) {
+  try {
+    build();
+  } catch (const std::exception& error) {
+    tests.push_back(detail::failingCase(answer.name(), error.what(), answer.location()));
+  }
+}
+
+detail::CipherStep stepOf(BlockMode mode, bool encrypts) {
+  using Kind = detail::CipherStep::Kind;
+  switch (mode) {
+    case BlockMode::ECB:
+      return {encrypts ? Kind::Ecb : Kind::UnEcb, ChainedMode::CBC, encrypts};
+    case BlockMode::CBC:
+      return {Kind::Chained, encrypts ? ChainedMode::CBC : ChainedMode::UnCBC, encrypts};
+    case BlockMode::CFB:
+      return {Kind::Chained, encrypts ? ChainedMode::CFB : ChainedMode::UnCFB, encrypts};
+    case BlockMode::OFB:
+      return {Kind::Chained, encrypts ? ChainedMode::OFB : ChainedMode::UnOFB, encrypts};
+    case BlockMode::CTR:
+      return {Kind::Chained, encrypts ? ChainedMode::CTR : ChainedMode::UnCTR, encrypts};
+  }
+  throw std::logic_error("stepOf: unknown mode");
+}
+
+std::string countOrLine(const detail::RecordRef& record) {
+  const std::string* count = record.field("COUNT");
+  return count != nullptr ? *count : "line" + std::to_string(record.line());
+}
+
+}  // namespace
+
+std::vector<Test> makeBlockCipherKATTests(const AnyBlockCipher& cipher, const std::string& path,
+                                          BlockMode mode) {
+  std::vector<Test> tests;
+  detail::BuildTimeChecks checks(cipher);
+  const std::size_t keyBytes = cipher.keyLength() / 8;
+  forEachUserRecord(path, "COUNT", [&](const detail::RecordRef& record) {
+    const std::optional<bool> encrypts = detail::headDirection(*record.category);
+    detail::KnownAnswer answer(record, record.file->name + "-" +
+                                           (!encrypts   ? "?"
+                                            : *encrypts ? "ENCRYPT"
+                                                        : "DECRYPT") +
+                                           "-" + countOrLine(record));
+    buildOrFail(tests, answer, [&] {
+      if (!encrypts) answer.fail("no [ENCRYPT] or [DECRYPT] head line above this record");
+      const detail::CipherStep step = stepOf(mode, *encrypts);
+      ByteString key = answer.bytes("KEY");
+      if (key.size() != keyBytes) return;  // a vector for another key size
+      ByteString iv;
+      std::exception_ptr ivError;
+      if (step.usesIV()) {
+        iv = answer.bytes("IV");
+        if (!checks.parseIV(iv, ivError)) answer.fail("IV::parse refused the vector's IV");
+        if (ivError) std::rethrow_exception(ivError);
+      }
+      (void)answer.text("PLAINTEXT");
+      (void)answer.text("CIPHERTEXT");
+      const std::size_t before = tests.size();
+      if (!checks.keyAccepted(answer, key, tests)) {
+        if (tests.size() != before) return;  // buildKey threw: that case is in
+        answer.fail("buildKey returned no key for this vector's " + std::to_string(key.size()) +
+                    "-byte KEY, the key length of the cipher");
+      }
+      detail::CipherVector vector{std::move(answer),
+                                  step,
+                                  std::move(key),
+                                  std::move(iv),
+                                  *encrypts ? "PLAINTEXT" : "CIPHERTEXT",
+                                  *encrypts ? "CIPHERTEXT" : "PLAINTEXT"};
+      tests.push_back(mode == BlockMode::CTR ? detail::ctrVectorTest(cipher, std::move(vector))
+                                             : detail::cipherVectorTest(cipher, std::move(vector)));
+    });
+  });
+  return tests;
+}
+
+std::vector<Test> makeHashKATTests(const AnyHash& hash, const std::string& path) {
+  std::vector<Test> tests;
+  const detail::LoadedVectorFile* current = nullptr;
+  std::size_t index = 0;
+  forEachUserRecord(path, "Len", [&](const detail::RecordRef& record) {
+    if (record.file.get() != current) {
+      current = record.file.get();
+      index = 0;
+    }
+    detail::KnownAnswer answer(record, record.file->name + "-" + std::to_string(++index));
+    buildOrFail(tests, answer, [&] {
+      const long long bits = answer.integer("Len");
+      if (bits % 8 != 0) return;  // a bit-oriented vector
+      (void)answer.bytes("Msg");
+      (void)answer.bytes("MD");
+      std::string name = answer.name();
+      SourceLocation location = answer.location();
+      tests.push_back(testCase(
+          std::move(name),
+          [&hash, answer, bits] {
+            const ByteString message = takeBytes(answer.bytes("Msg"), bits / 8);
+            const ByteString digest = answer.bytes("MD");
+            answer.check("hashStrict and hash (" + std::to_string(kVectorChunkSize) +
+                             "-byte chunks) of the message against the MD",
+                         std::pair(hash.hashStrictBytes(message),
+                                   hash.hashBytes(chunked(message, kVectorChunkSize))),
+                         std::pair(digest, digest));
+          },
+          std::move(location)));
+    });
+  });
+  return tests;
+}
+
+}  // namespace kavrit::test
