@@ -150,7 +150,9 @@ TEST(StateLawsCatch, DirectionSticksAfterDecryption) {
   expectFailures(makeBlockCipherStateTests<K>(),
                  {{"EveryOperationAfterEveryOther",
                    "encryptBlock after decryptBlock on the same key gives another result"},
-                  {"InterleavedOperations", "on a key that has done"}});
+                  {"InterleavedOperations", "on a key that has done"},
+                  // The copy shares the context, and the first decryption leaves it decrypting.
+                  {"CopyAgrees", "on a copy of the key gives another result"}});
 }
 
 // The library moves keys and never copies them, so only the copy law sees a copy.
@@ -167,7 +169,9 @@ TEST(StateLawsCatch, CbcKeepsItsChainBetweenCalls) {
       makeBlockCipherStateTests<K>(),
       {{"SameOperationTwice", "cbc called twice on one key gives another result the second time"},
        {"EveryOperationAfterEveryOther", "cbc after cbc on the same key"},
-       {"InterleavedOperations", "cbc on a key that has done"}});
+       {"InterleavedOperations", "cbc on a key that has done"},
+       // The copy shares the chain the original left.
+       {"CopyAgrees", "cbc on a copy of the key gives another result"}});
 }
 
 TEST(StateLawsCatch, HashCachedByBufferAddress) {

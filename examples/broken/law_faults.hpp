@@ -282,7 +282,7 @@ class DigestOf {
     if (!inner) return std::nullopt;
     return Self(inner->serialize());
   }
-  friend bool operator==(const Self& a, const Self& b) { return a.bytes_ == b.bytes_; }
+  friend bool operator==(const DigestOf& a, const DigestOf& b) { return a.bytes_ == b.bytes_; }
 
  protected:
   explicit DigestOf(ByteString bytes) : bytes_(std::move(bytes)) {}
