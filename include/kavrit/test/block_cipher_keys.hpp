@@ -5,6 +5,7 @@
 /// the ciphertext.
 
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 #include "kavrit/block_cipher.hpp"
