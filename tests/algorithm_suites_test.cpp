@@ -17,11 +17,16 @@
 #include "kavrit/test/aes.hpp"
 #include "kavrit/test/aes_ctr.hpp"
 #include "kavrit/test/block_cipher_continuation.hpp"
+#include "kavrit/test/block_cipher_keys.hpp"
+#include "kavrit/test/digest_laws.hpp"
 #include "kavrit/test/hash_chunking.hpp"
 #include "kavrit/test/hmac.hpp"
+#include "kavrit/test/hook_oracles.hpp"
+#include "kavrit/test/long_messages.hpp"
 #include "kavrit/test/md5.hpp"
 #include "kavrit/test/sha.hpp"
 #include "kavrit/test/sha_monte.hpp"
+#include "kavrit/test/state_laws.hpp"
 #include "kavrit/test/twofish.hpp"
 #include "nettle/nettle_twofish.hpp"
 #include "openssl/openssl_aes.hpp"
@@ -68,9 +73,22 @@ Trees concat(const std::vector<Trees>& separate) {
   return all;
 }
 
+// The laws that end every hash's and every cipher's list.
 template <Hash D>
-Trees shaBuilders(const Trees& kats, const Trees& hmac, const Trees& monte) {
-  return concat({kats, hmac, monte, {makeHashChunkingTests<D>()}});
+Trees hashLaws(HashAlgorithm algorithm) {
+  return {makeDigestTests<D>(), makeHashStateTests<D>(), makeHMACHookOracleTests<D>(),
+          makeLongMessageTests<D>(algorithm)};
+}
+template <BlockCipher K>
+Trees cipherLaws(std::vector<std::size_t> otherKeyBytes = {}) {
+  return {makeBlockCipherKeyTests<K>(std::move(otherKeyBytes)), makeBlockCipherStateTests<K>(),
+          makeModeHookOracleTests<K>(), makeLongModeTests<K>()};
+}
+
+template <Hash D>
+Trees shaBuilders(const Trees& kats, const Trees& hmac, const Trees& monte,
+                  HashAlgorithm algorithm) {
+  return concat({kats, hmac, monte, {makeHashChunkingTests<D>()}, hashLaws<D>(algorithm)});
 }
 
 class AlgorithmSuites : public testing::Test {
@@ -80,11 +98,12 @@ class AlgorithmSuites : public testing::Test {
 
 TEST_F(AlgorithmSuites, SHA256IsItsFourBuildersInOrder) {
   using D = ex::SHA256;
-  const Trees separate =
-      shaBuilders<D>(makeSHA256Tests<D>(), makeSHA256HMACTests<D>(), makeSHA256MonteTests<D>());
-  // 129 vectors and 5 laws, 225 HMAC vectors, 100 Monte Carlo checkpoints, 4 chunking laws: the
+  const Trees separate = shaBuilders<D>(makeSHA256Tests<D>(), makeSHA256HMACTests<D>(),
+                                        makeSHA256MonteTests<D>(), HashAlgorithm::SHA256);
+  // 129 vectors and 5 laws, 225 HMAC vectors, 100 Monte Carlo checkpoints, 4 chunking laws, 4
+  // digest laws, 3 hash state laws, no HMAC hook to compare, 3 long-message cases: the
   // comparisons below are not between two empty lists.
-  ASSERT_EQ(leafPaths(separate).size(), 463u);
+  ASSERT_EQ(leafPaths(separate).size(), 473u);
   EXPECT_EQ(makeSHA256Suites<D>().size(), separate.size());
   EXPECT_EQ(firstDifference(makeSHA256Suites<D>(), separate), "");
   EXPECT_EQ(firstDifference(makeSHA256Suites(D::hashStrict({})), separate), "");
@@ -93,10 +112,13 @@ TEST_F(AlgorithmSuites, SHA256IsItsFourBuildersInOrder) {
 
 TEST_F(AlgorithmSuites, AESIsItsThreeBuildersInOrder) {
   using K = ex::AES128;
-  const Trees separate =
-      concat({makeAESTests<K>(), makeAESCTRTests<K>(), {makeBlockCipherContinuationTests<K>()}});
-  // 2352 vectors and 10 laws, 8 CTR vectors, 4 continuation laws.
-  ASSERT_EQ(leafPaths(separate).size(), 2374u);
+  const Trees separate = concat({makeAESTests<K>(),
+                                 makeAESCTRTests<K>(),
+                                 {makeBlockCipherContinuationTests<K>()},
+                                 cipherLaws<K>()});
+  // 2352 vectors and 10 laws, 8 CTR vectors, 4 continuation laws, 5 key laws, 4 state laws, no
+  // mode hook to compare, 5 long-mode cases.
+  ASSERT_EQ(leafPaths(separate).size(), 2388u);
   EXPECT_EQ(makeAESSuites<K>().size(), separate.size());
   EXPECT_EQ(firstDifference(makeAESSuites<K>(), separate), "");
   EXPECT_EQ(firstDifference(makeAESSuites(K::buildKey(ByteString(16)).value()), separate), "");
@@ -106,31 +128,33 @@ TEST_F(AlgorithmSuites, AESIsItsThreeBuildersInOrder) {
 // A copied line that calls another algorithm's builder, or one left out, changes the leaves.
 TEST_F(AlgorithmSuites, EveryOtherAlgorithmIsItsBuildersInOrder) {
   using namespace examples;
-  EXPECT_EQ(firstDifference(makeMD5Suites<MD5>(),
-                            concat({makeMD5Tests<MD5>(), {makeHashChunkingTests<MD5>()}})),
+  EXPECT_EQ(firstDifference(makeMD5Suites<MD5>(), concat({makeMD5Tests<MD5>(),
+                                                          {makeHashChunkingTests<MD5>()},
+                                                          hashLaws<MD5>(HashAlgorithm::MD5)})),
             "");
   EXPECT_EQ(firstDifference(makeSHA1Suites<SHA1>(),
                             shaBuilders<SHA1>(makeSHA1Tests<SHA1>(), makeSHA1HMACTests<SHA1>(),
-                                              makeSHA1MonteTests<SHA1>())),
+                                              makeSHA1MonteTests<SHA1>(), HashAlgorithm::SHA1)),
             "");
   EXPECT_EQ(
       firstDifference(makeSHA224Suites<SHA224>(),
                       shaBuilders<SHA224>(makeSHA224Tests<SHA224>(), makeSHA224HMACTests<SHA224>(),
-                                          makeSHA224MonteTests<SHA224>())),
+                                          makeSHA224MonteTests<SHA224>(), HashAlgorithm::SHA224)),
       "");
   EXPECT_EQ(
       firstDifference(makeSHA384Suites<SHA384>(),
                       shaBuilders<SHA384>(makeSHA384Tests<SHA384>(), makeSHA384HMACTests<SHA384>(),
-                                          makeSHA384MonteTests<SHA384>())),
+                                          makeSHA384MonteTests<SHA384>(), HashAlgorithm::SHA384)),
       "");
   EXPECT_EQ(
       firstDifference(makeSHA512Suites<SHA512>(),
                       shaBuilders<SHA512>(makeSHA512Tests<SHA512>(), makeSHA512HMACTests<SHA512>(),
-                                          makeSHA512MonteTests<SHA512>())),
+                                          makeSHA512MonteTests<SHA512>(), HashAlgorithm::SHA512)),
       "");
   EXPECT_EQ(firstDifference(makeTwoFishSuites<Twofish256>(),
                             concat({makeTwoFishTests<Twofish256>(),
-                                    {makeBlockCipherContinuationTests<Twofish256>()}})),
+                                    {makeBlockCipherContinuationTests<Twofish256>()},
+                                    cipherLaws<Twofish256>({16, 24, 32})})),
             "");
 }
 
@@ -158,8 +182,8 @@ TEST_F(AlgorithmSuites, SHA256WithOneBitIgnoredFailsUnderEachBuilder) {
 }
 
 // An AES-128 whose decryption flips one bit per block fails exactly the vectors that decrypt
-// with its decryptBlock (ECB and CBC decryption; CFB, OFB and CTR decrypt by encrypting), and the
-// law that ECB decryption undoes encryption.
+// with its decryptBlock (ECB and CBC decryption; CFB, OFB and CTR decrypt by encrypting), the
+// long ECB and CBC cases, and the law that ECB decryption undoes encryption.
 TEST_F(AlgorithmSuites, AESWithOneBitFlippedFailsWhereItDecrypts) {
   const Trees suites = makeAESSuites<ex::BrokenDecryptAES128>();
   std::vector<std::string> expected;
@@ -171,6 +195,9 @@ TEST_F(AlgorithmSuites, AESWithOneBitFlippedFailsWhereItDecrypts) {
     }
   }
   ASSERT_GT(expected.size(), 500u);
+  // ... and the long ECB and CBC messages, whose decryption does not undo encryption.
+  expected.push_back("ECBLongMessage");
+  expected.push_back("CBCLongMessage");
   EXPECT_EQ(failingCases(suites), expected);
   EXPECT_FALSE(checkLeaf(leafNamed(suites, "ECBEncDecID")).passed());
 }

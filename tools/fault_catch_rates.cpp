@@ -1,8 +1,8 @@
 // kavrit-fault-catch-rates: how often each suite catches the faults of
-// examples/broken/boundary_faults.hpp over a number of RapidCheck seeds (20 by default). A suite
-// catches a fault under a seed when any of its leaves fails: a unit case by throwing, a property
-// by failing (giving up does not count). Prints one row per fault and suite with the rate and the
-// leaves that failed under at least one seed.
+// examples/broken/boundary_faults.hpp and examples/broken/law_faults.hpp over a number of
+// RapidCheck seeds (20 by default). A suite catches a fault under a seed when any of its leaves
+// fails: a unit case by throwing, a property by failing (giving up does not count). Prints one row
+// per fault and suite with the rate and the leaves that failed under at least one seed.
 //
 //   kavrit-fault-catch-rates [seeds [first seed]]
 
@@ -12,16 +12,24 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "broken/boundary_faults.hpp"
+#include "broken/law_faults.hpp"
 #include "kavrit/test/aes.hpp"
+#include "kavrit/test/aes_ctr.hpp"
 #include "kavrit/test/block_cipher_continuation.hpp"
+#include "kavrit/test/block_cipher_keys.hpp"
 #include "kavrit/test/block_cipher_props.hpp"
 #include "kavrit/test/differential.hpp"
+#include "kavrit/test/digest_laws.hpp"
 #include "kavrit/test/hash_chunking.hpp"
 #include "kavrit/test/hash_props.hpp"
+#include "kavrit/test/hook_oracles.hpp"
+#include "kavrit/test/long_messages.hpp"
 #include "kavrit/test/sha.hpp"
+#include "kavrit/test/state_laws.hpp"
 #include "openssl/openssl_aes.hpp"
 #include "openssl/openssl_digest.hpp"
 
@@ -70,6 +78,32 @@ std::vector<Suite> suites() {
   const char* first256 = "SHA-256 repeating the first block at a chunk edge";
   const char* lastBit = "SHA-256 ignoring the last bit";
   const char* oneBlock = "AES-128 CBC with a wrong next IV for one block";
+  // One fault of each class of the key, state, digest, hook and long-message laws, against the
+  // older AES or SHA-256 suites (known answers, property groups, continuation or chunking laws)
+  // and against the new builder.
+  using ZeroKey = RefusesZeroKey<AES128>;
+  using Sticky = DirectionSticks<AES128>;
+  using Prefix = PrefixEquality<SHA256>;
+  using Ctr32 = Ctr32BitCounter<AES128>;
+  using Update16 = UpdateLength16<SHA256>;
+  const char* zeroKey = "AES-128 refusing the all-zero key";
+  const char* sticky = "AES-128 context left decrypting";
+  const char* prefix = "SHA-256 == comparing 8 bytes";
+  const char* ctr32 = "AES-128 CTR member with a 32-bit counter";
+  const char* update16 = "SHA-256 update length in 16 bits";
+  const auto olderAES = [](auto cipher) {
+    using K = std::remove_cvref_t<decltype(*cipher)>;
+    std::vector<Test> trees = test::makeAESTests<K>();
+    for (Test& tree : test::makeAESCTRTests<K>()) trees.push_back(tree);
+    trees.push_back(test::makeBlockCipherContinuationTests<K>());
+    return trees;
+  };
+  const auto olderSHA256 = [](auto digest) {
+    using D = std::remove_cvref_t<decltype(*digest)>;
+    std::vector<Test> trees = test::makeSHA256Tests<D>();
+    trees.push_back(test::makeHashChunkingTests<D>());
+    return trees;
+  };
   return {
       {repeat256, "makeHashPropTests",
        [] { return std::vector<Test>{test::makeHashPropTests<Repeat256>()}; }},
@@ -111,6 +145,29 @@ std::vector<Suite> suites() {
        [] {
          return std::vector<Test>{test::makeDifferentialBlockCipherTests<OneBlock, AES128>()};
        }},
+      {zeroKey, "older AES suites (KATs, props, CTR, cont.)",
+       [olderAES] { return olderAES(static_cast<ZeroKey*>(nullptr)); }},
+      {zeroKey, "makeBlockCipherKeyTests",
+       [] { return std::vector<Test>{test::makeBlockCipherKeyTests<ZeroKey>()}; }},
+      {sticky, "older AES suites (KATs, props, CTR, cont.)",
+       [olderAES] { return olderAES(static_cast<Sticky*>(nullptr)); }},
+      {sticky, "makeBlockCipherStateTests",
+       [] { return std::vector<Test>{test::makeBlockCipherStateTests<Sticky>()}; }},
+      {prefix, "older SHA-256 suites (KATs, props, chunking)",
+       [olderSHA256] { return olderSHA256(static_cast<Prefix*>(nullptr)); }},
+      {prefix, "makeDigestTests",
+       [] { return std::vector<Test>{test::makeDigestTests<Prefix>()}; }},
+      {ctr32, "older AES suites (KATs, props, CTR, cont.)",
+       [olderAES] { return olderAES(static_cast<Ctr32*>(nullptr)); }},
+      {ctr32, "makeModeHookOracleTests",
+       [] { return std::vector<Test>{test::makeModeHookOracleTests<Ctr32>()}; }},
+      {update16, "older SHA-256 suites (KATs, props, chunking)",
+       [olderSHA256] { return olderSHA256(static_cast<Update16*>(nullptr)); }},
+      {update16, "makeLongMessageTests",
+       [] {
+         return std::vector<Test>{
+             test::makeLongMessageTests<Update16>(test::HashAlgorithm::SHA256)};
+       }},
   };
 }
 
@@ -119,7 +176,7 @@ std::vector<Suite> suites() {
 int main(int argc, char** argv) {
   const std::uint64_t seeds = argc > 1 ? std::stoull(argv[1]) : 20;
   const std::uint64_t first = argc > 2 ? std::stoull(argv[2]) : 1;
-  std::printf("%-50s %-36s %8s  %s\n", "fault", "suite", "caught", "leaves that failed");
+  std::printf("%-50s %-44s %8s  %s\n", "fault", "suite", "caught", "leaves that failed");
   for (const Suite& suite : suites()) {
     std::vector<Test> leaves;
     for (const Test& tree : suite.build()) collect(tree, leaves);
@@ -146,7 +203,7 @@ int main(int argc, char** argv) {
       names += (names.empty() ? "" : ", ") + name + " " + std::to_string(count) + "/" +
                std::to_string(seeds);
     }
-    std::printf("%-50s %-36s %5llu/%llu  %s\n", suite.fault, suite.suite,
+    std::printf("%-50s %-44s %5llu/%llu  %s\n", suite.fault, suite.suite,
                 static_cast<unsigned long long>(caught), static_cast<unsigned long long>(seeds),
                 names.c_str());
     std::fflush(stdout);

@@ -6,11 +6,19 @@
 /// implementation; a builder that returns one tree contributes that tree. Nothing is added,
 /// renamed or left out, so a test runs under the same name as when its own builder is called.
 ///
-///   makeMD5Suites       makeMD5Tests, makeHashChunkingTests
+///   makeMD5Suites       makeMD5Tests, makeHashChunkingTests, then the hash laws with MD5
 ///   makeSHA256Suites    makeSHA256Tests, makeSHA256HMACTests, makeSHA256MonteTests,
-///                       makeHashChunkingTests (and so for SHA-1, SHA-224, SHA-384 and SHA-512)
-///   makeAESSuites       makeAESTests, makeAESCTRTests, makeBlockCipherContinuationTests
-///   makeTwoFishSuites   makeTwoFishTests, makeBlockCipherContinuationTests
+///                       makeHashChunkingTests, then the hash laws with SHA256 (and so for
+///                       SHA-1, SHA-224, SHA-384 and SHA-512)
+///   makeAESSuites       makeAESTests, makeAESCTRTests, makeBlockCipherContinuationTests, then
+///                       the cipher laws
+///   makeTwoFishSuites   makeTwoFishTests, makeBlockCipherContinuationTests, then the cipher
+///                       laws with otherKeyBytes {16, 24, 32}
+///
+/// The hash laws are makeDigestTests, makeHashStateTests, makeHMACHookOracleTests and
+/// makeLongMessageTests with the algorithm's HashAlgorithm (without its "Slow" group); the cipher
+/// laws are makeBlockCipherKeyTests, makeBlockCipherStateTests, makeModeHookOracleTests and
+/// makeLongModeTests.
 ///
 /// makeMD5Tests, the SHA builders, makeAESTests and makeTwoFishTests already end with the
 /// property groups. There are no HMAC-MD5 or MD5 Monte Carlo vectors, and no Twofish CTR vectors.
@@ -29,21 +37,26 @@
 
 namespace kavrit::test {
 
-/// makeMD5Tests, then makeHashChunkingTests.
+/// makeMD5Tests, makeHashChunkingTests, then the hash laws.
 std::vector<Test> makeMD5Suites(const AnyHash& hash);
-/// makeSHA1Tests, makeSHA1HMACTests, makeSHA1MonteTests, then makeHashChunkingTests.
+/// makeSHA1Tests, makeSHA1HMACTests, makeSHA1MonteTests, makeHashChunkingTests, then the hash
+/// laws.
 std::vector<Test> makeSHA1Suites(const AnyHash& hash);
-/// makeSHA224Tests, makeSHA224HMACTests, makeSHA224MonteTests, then makeHashChunkingTests.
+/// makeSHA224Tests, makeSHA224HMACTests, makeSHA224MonteTests, makeHashChunkingTests, then the hash
+/// laws.
 std::vector<Test> makeSHA224Suites(const AnyHash& hash);
-/// makeSHA256Tests, makeSHA256HMACTests, makeSHA256MonteTests, then makeHashChunkingTests.
+/// makeSHA256Tests, makeSHA256HMACTests, makeSHA256MonteTests, makeHashChunkingTests, then the hash
+/// laws.
 std::vector<Test> makeSHA256Suites(const AnyHash& hash);
-/// makeSHA384Tests, makeSHA384HMACTests, makeSHA384MonteTests, then makeHashChunkingTests.
+/// makeSHA384Tests, makeSHA384HMACTests, makeSHA384MonteTests, makeHashChunkingTests, then the hash
+/// laws.
 std::vector<Test> makeSHA384Suites(const AnyHash& hash);
-/// makeSHA512Tests, makeSHA512HMACTests, makeSHA512MonteTests, then makeHashChunkingTests.
+/// makeSHA512Tests, makeSHA512HMACTests, makeSHA512MonteTests, makeHashChunkingTests, then the hash
+/// laws.
 std::vector<Test> makeSHA512Suites(const AnyHash& hash);
-/// makeAESTests, makeAESCTRTests, then makeBlockCipherContinuationTests.
+/// makeAESTests, makeAESCTRTests, makeBlockCipherContinuationTests, then the cipher laws.
 std::vector<Test> makeAESSuites(const AnyBlockCipher& cipher);
-/// makeTwoFishTests, then makeBlockCipherContinuationTests.
+/// makeTwoFishTests, makeBlockCipherContinuationTests, then the cipher laws.
 std::vector<Test> makeTwoFishSuites(const AnyBlockCipher& cipher);
 
 // The same for digest type D or key type K.

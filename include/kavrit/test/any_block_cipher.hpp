@@ -43,6 +43,8 @@ class AnyKey {
                                                                   const ByteString& in) const = 0;
   [[nodiscard]] virtual std::pair<LazyByteString, ByteString> chainedLazy(
       ChainedMode mode, const ByteString& iv, const LazyByteString& in) const = 0;
+  /// A new key holding a copy of the implementation's key object (its copy constructor).
+  [[nodiscard]] virtual std::unique_ptr<const AnyKey> clone() const = 0;
 };
 
 /// A block cipher's static side: sizes, key building, IV reading and which mode hooks it brings.
@@ -122,6 +124,10 @@ class KeyModel final : public AnyKey {
   std::pair<LazyByteString, ByteString> chainedLazy(ChainedMode mode, const ByteString& iv,
                                                     const LazyByteString& in) const override {
     return apply<LazyByteString>(mode, iv, in);
+  }
+  std::unique_ptr<const AnyKey> clone() const override {
+    const K& original = key_;
+    return std::make_unique<const KeyModel>(K(original));
   }
 
  private:
