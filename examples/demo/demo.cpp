@@ -24,12 +24,16 @@
 #include "kavrit/test/hmac.hpp"
 #include "kavrit/test/manifest.hpp"
 #include "kavrit/test/md5.hpp"
+#include "kavrit/test/padding_edges.hpp"
+#include "kavrit/test/paths.hpp"
 #include "kavrit/test/sha.hpp"
 #include "kavrit/test/sha_monte.hpp"
 #include "kavrit/test/twofish.hpp"
+#include "kavrit/test/user_vectors.hpp"
 #include "kavrit/test/vector_directories.hpp"
 #include "nettle/nettle_twofish.hpp"
 #include "openssl/openssl_aes.hpp"
+#include "openssl/openssl_camellia.hpp"
 #include "openssl/openssl_digest.hpp"
 #include "summary.hpp"
 
@@ -43,12 +47,15 @@ using kavrit::demo::SuiteBuilds;
 using kavrit::demo::SuiteRun;
 
 // The vector directories of the file-driven builders, below the data directory.
-const std::string kSHA = std::string(test::vectorDirectory("Test/KAT_SHA").name);
-const std::string kHMAC = std::string(test::vectorDirectory("Test/KAT_HMAC").name);
-const std::string kAES = std::string(test::vectorDirectory("Test/KAT_AES").name);
-const std::string kTwofish = std::string(test::vectorDirectory("Test/KAT_TWOFISH").name);
-const std::string kAESCTR = std::string(test::vectorDirectory("Test/KAT_AES_CTR").name);
-const std::string kMonte = std::string(test::vectorDirectory("Test/KAT_SHA_MONTE").name);
+const std::string kSHA = std::string(vectorDirectory("Test/KAT_SHA").name);
+const std::string kHMAC = std::string(vectorDirectory("Test/KAT_HMAC").name);
+const std::string kAES = std::string(vectorDirectory("Test/KAT_AES").name);
+const std::string kTwofish = std::string(vectorDirectory("Test/KAT_TWOFISH").name);
+const std::string kAESCTR = std::string(vectorDirectory("Test/KAT_AES_CTR").name);
+const std::string kMonte = std::string(vectorDirectory("Test/KAT_SHA_MONTE").name);
+const std::string kCTREdges = std::string(vectorDirectory("Test/KAT_AES_CTR_EDGES").name);
+const std::string kHashEdges = std::string(vectorDirectory("Test/KAT_HASH_EDGES").name);
+const std::string kCamellia = std::string(vectorDirectory("Test/KAT_CAMELLIA").name);
 
 // Every builder against the real implementations. The property suites run as part of the
 // known-answer builders (MD5, SHA, AES and Twofish end with them).
@@ -96,6 +103,34 @@ void buildSuites(SuiteBuilds& b) {
         [] { return makeTwoFishTests<Twofish192>(); });
   b.add("makeTwoFishTests", "Nettle_Twofish256", kTwofish, modesOf<Twofish256>(),
         [] { return makeTwoFishTests<Twofish256>(); });
+  b.add("makeAESCTREdgeTests", "OpenSSL_AES128", kCTREdges, modesOf<AES128>(),
+        [] { return makeAESCTREdgeTests<AES128>(); });
+  b.add("makeAESCTREdgeTests", "OpenSSL_AES256", kCTREdges, modesOf<AES256>(),
+        [] { return makeAESCTREdgeTests<AES256>(); });
+  b.add("makeMD5PaddingEdgeTests", "OpenSSL_MD5", kHashEdges, hmacOf<MD5>(),
+        [] { return makeMD5PaddingEdgeTests<MD5>(); });
+  b.add("makeSHA1PaddingEdgeTests", "OpenSSL_SHA1", kHashEdges, hmacOf<SHA1>(),
+        [] { return makeSHA1PaddingEdgeTests<SHA1>(); });
+  b.add("makeSHA224PaddingEdgeTests", "OpenSSL_SHA224", kHashEdges, hmacOf<SHA224>(),
+        [] { return makeSHA224PaddingEdgeTests<SHA224>(); });
+  b.add("makeSHA256PaddingEdgeTests", "OpenSSL_SHA256", kHashEdges, hmacOf<SHA256>(),
+        [] { return makeSHA256PaddingEdgeTests<SHA256>(); });
+  b.add("makeSHA384PaddingEdgeTests", "OpenSSL_SHA384", kHashEdges, hmacOf<SHA384>(),
+        [] { return makeSHA384PaddingEdgeTests<SHA384>(); });
+  b.add("makeSHA512PaddingEdgeTests", "OpenSSL_SHA512", kHashEdges, hmacOf<SHA512>(),
+        [] { return makeSHA512PaddingEdgeTests<SHA512>(); });
+  // A cipher the library has no suite for, from vector files in the NIST layout.
+  for (const auto& [file, mode] : {std::pair{"CBCCamellia-e.rsp", BlockMode::CBC},
+                                   std::pair{"CFB128Camellia-e.rsp", BlockMode::CFB},
+                                   std::pair{"OFBCamellia-e.rsp", BlockMode::OFB}}) {
+    const std::string path = getDataFileName(kCamellia + "/" + file);
+    b.add("makeBlockCipherKATTests", std::string("OpenSSL_Camellia128 ") + file, kCamellia,
+          modesOf<Camellia128>(),
+          [path, mode] { return makeBlockCipherKATTests<Camellia128>(path, mode); });
+    b.add("makeBlockCipherKATTests", std::string("OpenSSL_Camellia256 ") + file, kCamellia,
+          modesOf<Camellia256>(),
+          [path, mode] { return makeBlockCipherKATTests<Camellia256>(path, mode); });
+  }
 }
 
 // Everything for one algorithm in one call, for one hash and one cipher: the same tests as the
