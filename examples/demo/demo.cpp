@@ -120,9 +120,11 @@ void buildSuites(SuiteBuilds& b) {
   b.add("makeSHA512PaddingEdgeTests", "OpenSSL_SHA512", kHashEdges, hmacOf<SHA512>(),
         [] { return makeSHA512PaddingEdgeTests<SHA512>(); });
   // A cipher the library has no suite for, from vector files in the NIST layout.
-  for (const auto& [file, mode] : {std::pair{"CBCCamellia-e.rsp", BlockMode::CBC},
-                                   std::pair{"CFB128Camellia-e.rsp", BlockMode::CFB},
-                                   std::pair{"OFBCamellia-e.rsp", BlockMode::OFB}}) {
+  for (const auto& entry : {std::pair{"CBCCamellia-e.rsp", BlockMode::CBC},
+                            std::pair{"CFB128Camellia-e.rsp", BlockMode::CFB},
+                            std::pair{"OFBCamellia-e.rsp", BlockMode::OFB}}) {
+    const std::string file = entry.first;
+    const BlockMode mode = entry.second;
     const std::string path = getDataFileName(kCamellia + "/" + file);
     b.add("makeBlockCipherKATTests", std::string("OpenSSL_Camellia128 ") + file, kCamellia,
           modesOf<Camellia128>(),
