@@ -123,7 +123,7 @@ std::vector<Test> makeAESTests(const AnyBlockCipher& cipher) {
       .recordKey = directory.recordKey,
       .listed = {},
       .fileRule =
-          [](const detail::LoadedVectorFile& file) {
+          [](const VectorFile& file) {
             const std::optional<AESMode> mode = aesModeOf(file.name);
             if (mode) detail::requireDirection(file, aesModeEncrypts(*mode));
             return mode;
@@ -136,23 +136,11 @@ std::vector<Test> makeAESTests(const AnyBlockCipher& cipher) {
           [&](AESMode mode, const detail::RecordRef& record, std::vector<Test>& out) {
             detail::KnownAnswer answer(record, record.file->name + "-" + *record.field("COUNT"));
             const detail::CipherStep step = detail::aesStep(mode);
-            ByteString iv;
-            std::exception_ptr ivError;
-            if (step.usesIV()) {
-              iv = answer.bytes("IV");
-              if (!checks.parseIV(iv, ivError)) return;
+            auto keyAndIV = checks.keyAndIV(answer, step, out);
+            if (keyAndIV) {
+              out.push_back(
+                  detail::nistVectorTest(cipher, std::move(answer), step, std::move(*keyAndIV)));
             }
-            ByteString key = answer.bytes("KEY");
-            if (!checks.keyAccepted(answer, key, out)) return;
-            if (ivError) {
-              out.push_back(detail::implementationThrewCase(answer, "IV::parse", ivError));
-              return;
-            }
-            const bool encrypts = step.encrypts;
-            out.push_back(detail::cipherVectorTest(
-                cipher,
-                {std::move(answer), step, std::move(key), std::move(iv),
-                 encrypts ? "PLAINTEXT" : "CIPHERTEXT", encrypts ? "CIPHERTEXT" : "PLAINTEXT"}));
           },
   });
   for (Test& law : makeBlockCipherPropTests(cipher)) tests.push_back(std::move(law));

@@ -1,6 +1,5 @@
 #include "kavrit/test/aes_ctr.hpp"
 
-#include <exception>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,7 +32,7 @@ std::vector<Test> ctrTestsOf(const AnyBlockCipher& cipher, std::string_view dire
       .recordKey = directory.recordKey,
       .listed = {},
       .fileRule =
-          [](const detail::LoadedVectorFile& file) {
+          [](const VectorFile& file) {
             const std::optional<bool> encrypts = directionOf(file.name);
             if (encrypts) detail::requireDirection(file, *encrypts);
             return encrypts;
@@ -42,22 +41,14 @@ std::vector<Test> ctrTestsOf(const AnyBlockCipher& cipher, std::string_view dire
       .addTests =
           [&](bool encrypts, const detail::RecordRef& record, std::vector<Test>& out) {
             detail::KnownAnswer answer(record, record.file->name + "-" + *record.field("COUNT"));
-            ByteString iv = answer.bytes("IV");
-            std::exception_ptr ivError;
-            if (!checks.parseIV(iv, ivError)) return;
-            ByteString key = answer.bytes("KEY");
-            if (!checks.keyAccepted(answer, key, out)) return;
-            if (ivError) {
-              out.push_back(detail::implementationThrewCase(answer, "IV::parse", ivError));
-              return;
-            }
             const detail::CipherStep step{detail::CipherStep::Kind::Chained,
                                           encrypts ? ChainedMode::CTR : ChainedMode::UnCTR,
                                           encrypts};
-            out.push_back(detail::ctrVectorTest(
-                cipher,
-                {std::move(answer), step, std::move(key), std::move(iv),
-                 encrypts ? "PLAINTEXT" : "CIPHERTEXT", encrypts ? "CIPHERTEXT" : "PLAINTEXT"}));
+            auto keyAndIV = checks.keyAndIV(answer, step, out);
+            if (keyAndIV) {
+              out.push_back(
+                  detail::nistVectorTest(cipher, std::move(answer), step, std::move(*keyAndIV)));
+            }
           },
   });
 }

@@ -77,6 +77,23 @@ bool BuildTimeChecks::keyAccepted(const KnownAnswer& answer, const ByteString& k
   return found->second.accepted;
 }
 
+std::optional<std::pair<ByteString, ByteString>> BuildTimeChecks::keyAndIV(
+    const KnownAnswer& answer, const CipherStep& step, std::vector<Test>& tests) {
+  ByteString iv;
+  std::exception_ptr ivError;
+  if (step.usesIV()) {
+    iv = answer.bytes("IV");
+    if (!parseIV(iv, ivError)) return std::nullopt;
+  }
+  ByteString key = answer.bytes("KEY");
+  if (!keyAccepted(answer, key, tests)) return std::nullopt;
+  if (ivError) {
+    tests.push_back(implementationThrewCase(answer, "IV::parse", ivError));
+    return std::nullopt;
+  }
+  return std::pair(std::move(key), std::move(iv));
+}
+
 bool BuildTimeChecks::parseIV(ByteString& iv, std::exception_ptr& error) {
   try {
     std::optional<ByteString> parsed = cipher_.parseIV(iv);
@@ -98,21 +115,6 @@ std::unique_ptr<const AnyKey> runTimeKey(const AnyBlockCipher& cipher, const Kno
   return built;
 }
 
-Test cipherVectorTest(const AnyBlockCipher& cipher, CipherVector vector) {
-  std::string name = vector.answer.name();
-  SourceLocation location = vector.answer.location();
-  return testCase(
-      std::move(name),
-      [&cipher, v = std::move(vector)] {
-        const ByteString input = v.answer.bytes(v.inputField);
-        const ByteString expected = v.answer.bytes(v.expectedField);
-        const std::unique_ptr<const AnyKey> key = runTimeKey(cipher, v.answer, v.key);
-        v.answer.check(v.step.mismatch(v.inputField, v.expectedField),
-                       applyStep(*key, v.step, v.iv, input), expected);
-      },
-      std::move(location));
-}
-
 namespace {
 
 ByteString padToBlocks(ByteString bytes, std::size_t blockBytes) {
@@ -122,31 +124,44 @@ ByteString padToBlocks(ByteString bytes, std::size_t blockBytes) {
   return bytes;
 }
 
+void checkCounterMode(const KnownAnswer& answer, const AnyKey& key, const CipherVector& v,
+                      std::size_t blockBytes, const ByteString& input, const ByteString& expected) {
+  const ByteString padded = padToBlocks(input, blockBytes);
+  const auto strict = key.chained(v.step.chained, v.iv, padded);
+  const auto lazy = key.chainedLazy(v.step.chained, v.iv, chunked(padded, kVectorChunkSize));
+  const auto length = static_cast<long long>(input.size());
+  const std::string operation(v.step.operation());
+  answer.check(v.step.mismatch(v.inputField, v.expectedField) + " (computed: whole input, then " +
+                   std::to_string(kVectorChunkSize) + "-byte chunks through " + operation + "Lazy)",
+               std::pair(takeBytes(strict.first, length), takeBytes(lazy.first.flatten(), length)),
+               std::pair(expected, expected));
+  answer.check(operation + " and " + operation + "Lazy give different next IVs", strict.second,
+               lazy.second, ValueLabels{"strict", "lazy"});
+}
+
 }  // namespace
 
-Test ctrVectorTest(const AnyBlockCipher& cipher, CipherVector vector) {
-  std::string name = vector.answer.name();
-  SourceLocation location = vector.answer.location();
-  return testCase(
-      std::move(name),
-      [&cipher, v = std::move(vector)] {
-        const ByteString input = v.answer.bytes(v.inputField);
-        const ByteString expected = v.answer.bytes(v.expectedField);
-        const std::unique_ptr<const AnyKey> key = runTimeKey(cipher, v.answer, v.key);
-        const ByteString padded = padToBlocks(input, cipher.blockBytes());
-        const auto strict = key->chained(v.step.chained, v.iv, padded);
-        const auto lazy = key->chainedLazy(v.step.chained, v.iv, chunked(padded, kVectorChunkSize));
-        const auto length = static_cast<long long>(input.size());
-        const std::string operation(v.step.operation());
-        v.answer.check(
-            v.step.mismatch(v.inputField, v.expectedField) + " (computed: whole input, then " +
-                std::to_string(kVectorChunkSize) + "-byte chunks through " + operation + "Lazy)",
-            std::pair(takeBytes(strict.first, length), takeBytes(lazy.first.flatten(), length)),
-            std::pair(expected, expected));
-        v.answer.check(operation + " and " + operation + "Lazy give different next IVs",
-                       strict.second, lazy.second, ValueLabels{"strict", "lazy"});
-      },
-      std::move(location));
+Test cipherVectorTest(const AnyBlockCipher& cipher, KnownAnswer answer, CipherVector vector) {
+  return knownAnswerTest(
+      std::move(answer), [&cipher, v = std::move(vector)](const KnownAnswer& vectorAnswer) {
+        const ByteString input = vectorAnswer.bytes(v.inputField);
+        const ByteString expected = vectorAnswer.bytes(v.expectedField);
+        const std::unique_ptr<const AnyKey> key = runTimeKey(cipher, vectorAnswer, v.key);
+        if (v.step.isCounter()) {
+          checkCounterMode(vectorAnswer, *key, v, cipher.blockBytes(), input, expected);
+        } else {
+          vectorAnswer.check(v.step.mismatch(v.inputField, v.expectedField),
+                             applyStep(*key, v.step, v.iv, input), expected);
+        }
+      });
+}
+
+Test nistVectorTest(const AnyBlockCipher& cipher, KnownAnswer answer, const CipherStep& step,
+                    std::pair<ByteString, ByteString> keyAndIV) {
+  return cipherVectorTest(
+      cipher, std::move(answer),
+      {step, std::move(keyAndIV.first), std::move(keyAndIV.second),
+       step.encrypts ? "PLAINTEXT" : "CIPHERTEXT", step.encrypts ? "CIPHERTEXT" : "PLAINTEXT"});
 }
 
 }  // namespace kavrit::test::detail

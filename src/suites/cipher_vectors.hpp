@@ -24,6 +24,9 @@ struct CipherStep {
   bool encrypts = true;
 
   [[nodiscard]] bool usesIV() const { return kind == Kind::Chained; }
+  [[nodiscard]] bool isCounter() const {
+    return kind == Kind::Chained && (chained == ChainedMode::CTR || chained == ChainedMode::UnCTR);
+  }
   /// The entry point's name in reports: "encryptBlock", "unEcb", "cbc", ...
   [[nodiscard]] std::string_view operation() const;
   /// "cbc of the PLAINTEXT differs from the CIPHERTEXT", with the file's own field names.
@@ -49,6 +52,13 @@ class BuildTimeChecks {
   /// for a refused key before it reports the error.
   bool parseIV(ByteString& iv, std::exception_ptr& error);
 
+  /// The record's KEY and, for a step that uses one, its IV as IV::parse reads it: nothing when
+  /// the parse refuses the IV or buildKey the key (the vector is left out). An implementation that
+  /// throws gives `tests` a failing case for `answer` instead, and nothing. Hex errors throw.
+  std::optional<std::pair<ByteString, ByteString>> keyAndIV(const KnownAnswer& answer,
+                                                            const CipherStep& step,
+                                                            std::vector<Test>& tests);
+
  private:
   struct Verdict {
     bool accepted = false;
@@ -68,10 +78,9 @@ Test implementationThrewCase(const KnownAnswer& answer, std::string_view step,
 std::unique_ptr<const AnyKey> runTimeKey(const AnyBlockCipher& cipher, const KnownAnswer& answer,
                                          const ByteString& key);
 
-/// One vector of a file of whole-message known answers: the test applies `step` to the decoded
-/// `inputField` and compares with `expectedField`.
+/// What the test of a whole-message known answer does: apply `step` to the decoded `inputField`
+/// and compare with `expectedField`.
 struct CipherVector {
-  KnownAnswer answer;
   CipherStep step;
   ByteString key;
   ByteString iv;
@@ -79,12 +88,15 @@ struct CipherVector {
   std::string_view expectedField;
 };
 
-/// The test of `vector`, whose key and IV were read and accepted at build time.
-Test cipherVectorTest(const AnyBlockCipher& cipher, CipherVector vector);
+/// The test of `vector`, whose key and IV were read and accepted at build time. A counter-mode
+/// input, padded with zeros to whole blocks, goes through the strict entry point whole and through
+/// the lazy one in kVectorChunkSize-byte chunks; both outputs, cut to the input's length, must
+/// equal the expected field, and both next IVs agree.
+Test cipherVectorTest(const AnyBlockCipher& cipher, KnownAnswer answer, CipherVector vector);
 
-/// The test of a counter-mode `vector`: the input, padded with zeros to whole blocks, goes through
-/// the strict entry point whole and through the lazy one in kVectorChunkSize-byte chunks; both
-/// outputs, cut to the input's length, must equal the expected field, and both next IVs agree.
-Test ctrVectorTest(const AnyBlockCipher& cipher, CipherVector vector);
+/// The same for a record of the NIST layout: PLAINTEXT to CIPHERTEXT when `step` encrypts, the
+/// other way round otherwise.
+Test nistVectorTest(const AnyBlockCipher& cipher, KnownAnswer answer, const CipherStep& step,
+                    std::pair<ByteString, ByteString> keyAndIV);
 
 }  // namespace kavrit::test::detail

@@ -6,6 +6,7 @@
 #include "kavrit/test/paths.hpp"
 #include "kavrit/test/vector_directories.hpp"
 #include "kavrit/test/vector_files.hpp"
+#include "suites/hash_vectors.hpp"
 #include "vectors/known_answer.hpp"
 
 namespace kavrit::test::detail::hmac {
@@ -31,7 +32,7 @@ std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm) {
       .directory = getDataFileName(std::string(directory.name)),
       .recordKey = directory.recordKey,
       .listed = {},
-      .fileRule = [](const LoadedVectorFile&) { return std::optional<bool>(true); },
+      .fileRule = [](const VectorFile&) { return std::optional<bool>(true); },
       .required = [](bool) -> std::span<const std::string_view> { return kRequired; },
       .addTests =
           [&](bool, const RecordRef& record, std::vector<Test>& out) {
@@ -40,24 +41,12 @@ std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm) {
             KnownAnswer answer(record, "NistHMAC" + std::string(algorithm) + "-" +
                                            quoteText(*record.field("Count")));
             answer.showHeads(kHeads);
-            std::string name = answer.name();
-            SourceLocation location = answer.location();
-            out.push_back(testCase(
-                std::move(name),
-                [&hash, answer = std::move(answer)] {
-                  const ByteString key = answer.bytes("Key");
-                  const ByteString message = answer.bytes("Msg");
-                  const ByteString mac = answer.bytes("Mac");
-                  const long long tagBytes = answer.integer("Tlen");
-                  const ByteString strict =
-                      takeBytes(hash.hmacStrict(key, message).serialize(), tagBytes);
-                  const ByteString lazy =
-                      takeBytes(hash.hmac(key, chunked(message, kChunkSize)).serialize(), tagBytes);
-                  answer.check("hmacStrict and hmac (" + std::to_string(kChunkSize) +
-                                   "-byte chunks), cut to Tlen bytes, against the Mac",
-                               std::pair(strict, lazy), std::pair(mac, mac));
-                },
-                std::move(location)));
+            out.push_back(knownAnswerTest(std::move(answer), [&hash](const KnownAnswer& vector) {
+              const ByteString key = vector.bytes("Key");
+              const ByteString message = vector.bytes("Msg");
+              const ByteString mac = vector.bytes("Mac");
+              checkMacs(vector, hash, key, message, mac, vector.integer("Tlen"));
+            }));
           },
   });
 }

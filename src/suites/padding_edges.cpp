@@ -6,6 +6,7 @@
 #include "kavrit/test/paths.hpp"
 #include "kavrit/test/vector_directories.hpp"
 #include "kavrit/test/vector_files.hpp"
+#include "suites/hash_vectors.hpp"
 #include "vectors/known_answer.hpp"
 
 namespace kavrit::test {
@@ -39,7 +40,7 @@ std::vector<Test> makePaddingEdgeTests(const AnyHash& hash, std::string_view alg
       .directory = getDataFileName(std::string(directory.name)),
       .recordKey = directory.recordKey,
       .listed = [&fileName](std::string_view name) { return name == fileName; },
-      .fileRule = [](const detail::LoadedVectorFile&) { return std::optional<bool>(true); },
+      .fileRule = [](const VectorFile&) { return std::optional<bool>(true); },
       .required = [](bool) -> std::span<const std::string_view> { return kRequired; },
       .addTests =
           [&](bool, const detail::RecordRef& record, std::vector<Test>& out) {
@@ -47,32 +48,17 @@ std::vector<Test> makePaddingEdgeTests(const AnyHash& hash, std::string_view alg
             detail::KnownAnswer answer(record,
                                        std::string(algorithm) + "Edges-" + bytesOfLength(len));
             answer.showHeads(kHeads);
-            std::string name = answer.name();
-            SourceLocation location = answer.location();
-            out.push_back(testCase(
-                std::move(name),
-                [&hash, answer = std::move(answer)] {
-                  const long long bits = answer.integer("Len");
+            out.push_back(detail::knownAnswerTest(
+                std::move(answer), [&hash](const detail::KnownAnswer& vector) {
+                  const long long bits = vector.integer("Len");
                   if (bits < 0 || bits % 8 != 0 || bits / 8 > (1 << 24)) {
-                    answer.fail("Len must be a whole number of bytes up to 16 MiB");
+                    vector.fail("Len must be a whole number of bytes up to 16 MiB");
                   }
                   const ByteString message = edgeMessage(static_cast<std::size_t>(bits / 8));
-                  const LazyByteString chunks = chunked(message, kVectorChunkSize);
-                  const ByteString md = answer.bytes("MD");
-                  const ByteString key = answer.headBytes("Key");
-                  const ByteString mac = answer.bytes("Mac");
-                  const std::string chunking =
-                      " (" + std::to_string(kVectorChunkSize) + "-byte chunks)";
-                  answer.check("hashStrict and hash" + chunking + " against the MD",
-                               std::pair(hash.hashStrictBytes(message), hash.hashBytes(chunks)),
-                               std::pair(md, md));
-                  answer.check(
-                      "hmacStrict and hmac" + chunking + " under the [Key] against the Mac",
-                      std::pair(hash.hmacStrict(key, message).serialize(),
-                                hash.hmac(key, chunks).serialize()),
-                      std::pair(mac, mac));
-                },
-                std::move(location)));
+                  detail::checkDigests(vector, hash, message, vector.bytes("MD"));
+                  detail::checkMacs(vector, hash, vector.headBytes("Key"), message,
+                                    vector.bytes("Mac"));
+                }));
           },
   });
 }

@@ -6,6 +6,7 @@
 #include "kavrit/test/paths.hpp"
 #include "kavrit/test/vector_directories.hpp"
 #include "kavrit/test/vector_files.hpp"
+#include "suites/hash_vectors.hpp"
 #include "vectors/known_answer.hpp"
 
 namespace kavrit::test::detail::sha {
@@ -53,28 +54,18 @@ std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm) {
       .directory = getDataFileName(std::string(directory.name)),
       .recordKey = directory.recordKey,
       .listed = [algorithm](std::string_view name) { return isFileOf(algorithm, name); },
-      .fileRule = [](const LoadedVectorFile&) { return std::optional<bool>(true); },
+      .fileRule = [](const VectorFile&) { return std::optional<bool>(true); },
       .required = [](bool) -> std::span<const std::string_view> { return kRequired; },
       .addTests =
           [&](bool, const RecordRef& record, std::vector<Test>& out) {
             if (isBitOriented(*record.field("Len"))) return;
             KnownAnswer answer(record,
                                "Nist" + std::string(algorithm) + "-" + std::to_string(++index));
-            std::string name = answer.name();
-            SourceLocation location = answer.location();
-            out.push_back(testCase(
-                std::move(name),
-                [&hash, answer = std::move(answer)] {
-                  const long long bits = answer.integer("Len");
-                  const ByteString message = takeBytes(answer.bytes("Msg"), bits / 8);
-                  const ByteString digest = answer.bytes("MD");
-                  answer.check("hashStrict and hash (" + std::to_string(kChunkSize) +
-                                   "-byte chunks) of the message against the MD",
-                               std::pair(hash.hashStrictBytes(message),
-                                         hash.hashBytes(chunked(message, kChunkSize))),
-                               std::pair(digest, digest));
-                },
-                std::move(location)));
+            out.push_back(knownAnswerTest(std::move(answer), [&hash](const KnownAnswer& vector) {
+              const long long bits = vector.integer("Len");
+              checkDigests(vector, hash, takeBytes(vector.bytes("Msg"), bits / 8),
+                           vector.bytes("MD"));
+            }));
           },
   });
   tests.push_back(makeHashPropTests(hash));

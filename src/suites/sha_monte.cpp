@@ -21,11 +21,9 @@ Test checkpointTest(const AnyHash& hash, std::string_view algorithm, const Recor
   answer.showOnly({start, count, md}).atLine(fields[count].line);
   std::string startName =
       start == 0 ? "the Seed" : "the MD recorded for COUNT = " + fields[start - 1].value;
-  std::string name = answer.name();
-  SourceLocation location = answer.location();
-  return testCase(
-      std::move(name),
-      [&hash, answer = std::move(answer), start, count, md, startName = std::move(startName)] {
+  return knownAnswerTest(
+      std::move(answer),
+      [&hash, start, count, md, startName = std::move(startName)](const KnownAnswer& answer) {
         const KatRecord& f = *answer.ref().record;
         const ByteString first = answer.bytes(f[start]);
         const ByteString expected = answer.bytes(f[md]);
@@ -37,8 +35,7 @@ Test checkpointTest(const AnyHash& hash, std::string_view algorithm, const Recor
                   "-byte chunks) first differ at iteration " + std::to_string(outcome.firstSplit);
         }
         answer.check(what, std::pair(outcome.strict, outcome.lazy), std::pair(expected, expected));
-      },
-      std::move(location));
+      });
 }
 
 }  // namespace
@@ -71,7 +68,7 @@ std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm) {
       .directory = getDataFileName(std::string(directory.name)),
       .recordKey = directory.recordKey,
       .listed = [algorithm](std::string_view name) { return sha::isFileOf(algorithm, name); },
-      .fileRule = [](const LoadedVectorFile&) { return std::optional<bool>(true); },
+      .fileRule = [](const VectorFile&) { return std::optional<bool>(true); },
       .required = [](bool) -> std::span<const std::string_view> { return kRequired; },
       .addTests =
           [&](bool, const RecordRef& record, std::vector<Test>& out) {

@@ -53,7 +53,7 @@ bool usesIV(TwofishKind kind) {
   return kind == TwofishKind::CBCEncrypt || kind == TwofishKind::CBCDecrypt;
 }
 
-bool hasRecords(const detail::LoadedVectorFile& file) {
+bool hasRecords(const VectorFile& file) {
   for (const KatCategory& category : file.categories) {
     if (!category.records.empty()) return true;
   }
@@ -84,38 +84,28 @@ detail::CipherStep stepOf(TwofishKind kind) {
   }
 }
 
-// A Twofish vector: the key is decoded and built when the test runs, so that a bad KEY or a
-// refused key fails that test alone.
-struct TwofishVector {
-  detail::KnownAnswer answer;
-  const KindInfo* info;
-  ByteString iv;
-};
-
 ByteString fieldBytes(const detail::KnownAnswer& answer, bool fromHead, std::string_view field) {
   return fromHead ? answer.headBytes(field) : answer.bytes(field);
 }
 
-Test twofishTest(const AnyBlockCipher& cipher, TwofishVector vector) {
-  std::string name = vector.answer.name();
-  SourceLocation location = vector.answer.location();
-  return testCase(
-      std::move(name),
-      [&cipher, v = std::move(vector)] {
-        const KindInfo& info = *v.info;
-        const ByteString keyBytes = fieldBytes(v.answer, info.keyFromHead, "KEY");
+// The key is decoded and built when the test runs, so that a bad KEY or a refused key fails that
+// test alone.
+Test twofishTest(const AnyBlockCipher& cipher, detail::KnownAnswer answer, const KindInfo& info,
+                 ByteString iv) {
+  return detail::knownAnswerTest(
+      std::move(answer), [&cipher, &info, iv = std::move(iv)](const detail::KnownAnswer& vector) {
+        const ByteString keyBytes = fieldBytes(vector, info.keyFromHead, "KEY");
         const std::unique_ptr<const AnyKey> key = cipher.buildKey(keyBytes);
         if (!key) {
-          v.answer.fail("buildKey returned no key for this vector's " +
-                        std::to_string(keyBytes.size()) + "-byte KEY\nMaybe.fromJust: Nothing");
+          vector.fail("buildKey returned no key for this vector's " +
+                      std::to_string(keyBytes.size()) + "-byte KEY\nMaybe.fromJust: Nothing");
         }
-        const ByteString input = fieldBytes(v.answer, info.inputFromHead, info.inputField);
-        const ByteString expected = v.answer.bytes(info.expectedField);
+        const ByteString input = fieldBytes(vector, info.inputFromHead, info.inputField);
+        const ByteString expected = vector.bytes(info.expectedField);
         const detail::CipherStep step = stepOf(info.kind);
-        v.answer.check(step.mismatch(info.inputField, info.expectedField),
-                       detail::applyStep(*key, step, v.iv, input), expected);
-      },
-      std::move(location));
+        vector.check(step.mismatch(info.inputField, info.expectedField),
+                     detail::applyStep(*key, step, iv, input), expected);
+      });
 }
 
 }  // namespace
@@ -129,7 +119,7 @@ std::vector<Test> makeTwoFishTests(const AnyBlockCipher& cipher) {
       .directory = getDataFileName(std::string(directory.name)),
       .recordKey = directory.recordKey,
       .listed = {},
-      .fileRule = [](const detail::LoadedVectorFile& file) -> std::optional<const KindInfo*> {
+      .fileRule = [](const VectorFile& file) -> std::optional<const KindInfo*> {
         if (!hasRecords(file)) return std::nullopt;
         const KindInfo* info = kindInfo(file.name);
         if (info == nullptr) {
@@ -173,7 +163,7 @@ std::vector<Test> makeTwoFishTests(const AnyBlockCipher& cipher) {
                 return;
               }
             }
-            out.push_back(twofishTest(cipher, {std::move(answer), info, std::move(iv)}));
+            out.push_back(twofishTest(cipher, std::move(answer), *info, std::move(iv)));
           },
   });
   for (Test& law : makeBlockCipherPropTests(cipher)) tests.push_back(std::move(law));

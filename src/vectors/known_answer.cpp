@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 // modification times are too coarse to tell two writes a few milliseconds apart.
 struct CacheEntry {
   std::string text;
-  std::shared_ptr<const LoadedVectorFile> file;
+  std::shared_ptr<const VectorFile> file;
 };
 
 // Keyed by path and record key: the same file parsed under another key is another parse.
@@ -58,8 +58,8 @@ void appendField(std::string& out, const KatField& field) {
 
 }  // namespace
 
-std::shared_ptr<const LoadedVectorFile> loadVectorFile(const std::string& path,
-                                                       std::string_view recordKey) {
+std::shared_ptr<const VectorFile> loadVectorFile(const std::string& path,
+                                                 std::string_view recordKey) {
   std::string text = readVectorText(path);
   auto key = std::pair(path, std::string(recordKey));
   {
@@ -67,17 +67,16 @@ std::shared_ptr<const LoadedVectorFile> loadVectorFile(const std::string& path,
     const auto found = cache().find(key);
     if (found != cache().end() && found->second.text == text) return found->second.file;
   }
-  auto file = std::make_shared<const LoadedVectorFile>(
-      LoadedVectorFile{path, nameOf(path), parseCategories(recordKey, text)});
+  auto file = std::make_shared<const VectorFile>(
+      VectorFile{path, nameOf(path), parseCategories(recordKey, text)});
   const std::scoped_lock lock(cacheMutex());
   cache().insert_or_assign(std::move(key), CacheEntry{std::move(text), file});
   return file;
 }
 
-void forEachLoadedFile(
-    const std::string& directory, std::string_view recordKey,
-    const std::function<bool(std::string_view)>& listed,
-    const std::function<void(const std::shared_ptr<const LoadedVectorFile>&)>& visit) {
+void forEachLoadedFile(const std::string& directory, std::string_view recordKey,
+                       const std::function<bool(std::string_view)>& listed,
+                       const std::function<void(const std::shared_ptr<const VectorFile>&)>& visit) {
   forEachListedFile(directory, listed, [&](const std::string& path, const std::string&) {
     visit(loadVectorFile(path, recordKey));
   });
@@ -165,6 +164,14 @@ std::string KnownAnswer::inputs() const {
   return out;
 }
 
+Test knownAnswerTest(KnownAnswer answer, std::function<void(const KnownAnswer&)> body) {
+  std::string name = answer.name();
+  SourceLocation location = answer.location();
+  return testCase(
+      std::move(name), [answer = std::move(answer), body = std::move(body)] { body(answer); },
+      std::move(location));
+}
+
 bool hasFields(const RecordRef& record, std::span<const std::string_view> fields) {
   for (const std::string_view field : fields) {
     if (record.field(field) == nullptr) return false;
@@ -186,7 +193,7 @@ std::optional<bool> headDirection(const KatCategory& category) {
   return std::nullopt;
 }
 
-void requireDirection(const LoadedVectorFile& file, bool encrypts) {
+void requireDirection(const VectorFile& file, bool encrypts) {
   for (const KatCategory& category : file.categories) {
     const std::optional<bool> direction = headDirection(category);
     if (!direction || *direction == encrypts || category.records.empty()) continue;

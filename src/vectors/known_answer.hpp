@@ -21,15 +21,9 @@
 #include "kavrit/test/assert.hpp"
 #include "kavrit/test/parse_nist_kats.hpp"
 #include "kavrit/test/test_tree.hpp"
+#include "kavrit/test/vector_files.hpp"
 
 namespace kavrit::test::detail {
-
-/// A vector file, read and parsed once; tests keep it alive while they refer into it.
-struct LoadedVectorFile {
-  std::string path;
-  std::string name;
-  std::vector<KatCategory> categories;
-};
 
 /// Lists `directory` in the file system's order and calls `visit(path, name)` for each entry that
 /// exists, is not a directory and whose name `listed` accepts (every one when empty). Symbolic
@@ -45,20 +39,19 @@ std::string readVectorText(const std::string& path);
 /// `path` parsed under `recordKey`. The file is read on every call but parsed only when its text
 /// differs from the one of the process-wide cache's copy. Throws
 /// std::filesystem::filesystem_error when it cannot be read.
-std::shared_ptr<const LoadedVectorFile> loadVectorFile(const std::string& path,
-                                                       std::string_view recordKey);
+std::shared_ptr<const VectorFile> loadVectorFile(const std::string& path,
+                                                 std::string_view recordKey);
 
 /// Lists `directory` as forEachVectorFile does (file-system order, symbolic links followed,
 /// directories and unreadable entries dropped, other non-regular files refused) and hands every
 /// kept file whose name `listed` accepts (all when empty) to `visit`, loaded through the cache.
-void forEachLoadedFile(
-    const std::string& directory, std::string_view recordKey,
-    const std::function<bool(std::string_view)>& listed,
-    const std::function<void(const std::shared_ptr<const LoadedVectorFile>&)>& visit);
+void forEachLoadedFile(const std::string& directory, std::string_view recordKey,
+                       const std::function<bool(std::string_view)>& listed,
+                       const std::function<void(const std::shared_ptr<const VectorFile>&)>& visit);
 
 /// One record of a loaded file.
 struct RecordRef {
-  std::shared_ptr<const LoadedVectorFile> file;
+  std::shared_ptr<const VectorFile> file;
   const KatCategory* category = nullptr;
   const KatRecord* record = nullptr;
 
@@ -139,6 +132,9 @@ class KnownAnswer {
   int line_ = 0;
 };
 
+/// The unit case of `answer`: named after it, located at its record, running `body` on it.
+Test knownAnswerTest(KnownAnswer answer, std::function<void(const KnownAnswer&)> body);
+
 /// A vector file that the suite refuses as a whole; its message is the test's failure.
 class RefusedFile : public std::runtime_error {
  public:
@@ -155,7 +151,7 @@ struct VectorSuite {
   std::string_view recordKey;
   /// Chooses among the listed names before a file is read; empty: every file is read.
   std::function<bool(std::string_view)> listed;
-  std::function<std::optional<Rule>(const LoadedVectorFile&)> fileRule;
+  std::function<std::optional<Rule>(const VectorFile&)> fileRule;
   /// A record lacking any of these fields yields no test.
   std::function<std::span<const std::string_view>(const Rule&)> required;
   /// Appends the tests of one complete record.
@@ -172,7 +168,7 @@ std::vector<Test> buildVectorTests(const VectorSuite<Rule>& suite) {
   std::vector<Test> tests;
   forEachLoadedFile(
       suite.directory, suite.recordKey, suite.listed,
-      [&](const std::shared_ptr<const LoadedVectorFile>& file) {
+      [&](const std::shared_ptr<const VectorFile>& file) {
         std::optional<Rule> rule;
         try {
           rule = suite.fileRule(*file);
@@ -198,6 +194,6 @@ std::optional<bool> headDirection(const KatCategory& category);
 
 /// Refuses `file` (RefusedFile, naming the head line) when a category's `[ENCRYPT]`/`[DECRYPT]`
 /// head line disagrees with `encrypts`, the direction its name gives.
-void requireDirection(const LoadedVectorFile& file, bool encrypts);
+void requireDirection(const VectorFile& file, bool encrypts);
 
 }  // namespace kavrit::test::detail

@@ -8,7 +8,6 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "kavrit/test/hex.hpp"
 #include "vectors/known_answer.hpp"
 
 namespace kavrit::test {
@@ -114,16 +113,6 @@ long long readInteger(std::string_view field, const std::string& text) {
                                 "\" cannot be read as an integer");
   }
   return value;
-}
-
-ByteString decodeVectorField(std::string_view testName, std::string_view path,
-                             std::string_view field, const std::string& value) {
-  try {
-    return hexStringToBS(value);
-  } catch (const std::invalid_argument& error) {
-    throw std::invalid_argument(std::string(testName) + ": field " + std::string(field) + ": " +
-                                error.what() + "\nvector file: " + std::string(path));
-  }
 }
 
 ByteString takeBytes(const ByteString& bytes, long long n) {

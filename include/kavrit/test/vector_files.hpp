@@ -51,11 +51,6 @@ LazyByteString chunked(const ByteString& message, std::size_t chunkSize);
 /// std::invalid_argument naming `field` and the text when it is not one, or when it does not fit.
 long long readInteger(std::string_view field, const std::string& text);
 
-/// Decodes the hex `value` of `field` for the test `testName` read from `path`. Throws
-/// std::invalid_argument naming the test, the field and the file when it is not hex.
-ByteString decodeVectorField(std::string_view testName, std::string_view path,
-                             std::string_view field, const std::string& value);
-
 /// The first `n` bytes of `bytes`; empty for n <= 0, all of it when n is at least its length.
 ByteString takeBytes(const ByteString& bytes, long long n);
 
