@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -71,5 +73,51 @@ inline const char* outcomeName(PropertyResult::Outcome outcome) {
 
 /// The first 2000 characters of a report, enough to see why without the full drawn inputs.
 inline std::string head(const std::string& report) { return report.substr(0, 2000); }
+
+// The text of a failed leaf (a property's outcome, then its report), or nothing when it passes.
+inline std::optional<std::string> leafFailure(const Tree& leaf, std::uint64_t seed = kSeed) {
+  if (leaf.kind() == Tree::Kind::Property) {
+    const PropertyResult result = checkLeaf(leaf, seed);
+    if (result.passed()) return std::nullopt;
+    return outcomeName(result.outcome) + std::string(": ") + result.report;
+  }
+  try {
+    leaf.run();
+  } catch (const std::exception& error) {
+    return std::string(error.what());
+  }
+  return std::nullopt;
+}
+
+inline std::vector<std::string> leafNames(const Tree& group) {
+  std::vector<std::string> names;
+  for (const Tree& leaf : leaves({group})) names.push_back(leaf.name());
+  return names;
+}
+
+inline void expectAllLeavesPass(const std::vector<Tree>& trees) {
+  for (const Tree& leaf : leaves(trees)) {
+    const auto failure = leafFailure(leaf);
+    EXPECT_FALSE(failure) << leaf.name() << ":\n" << head(failure.value_or(""));
+  }
+}
+
+// Exactly the leaves in `failing` fail, each with its text in the report.
+inline void expectOnlyTheseFail(const Tree& group,
+                                const std::map<std::string, std::string>& failing) {
+  for (const Tree& leaf : leaves({group})) {
+    const auto failure = leafFailure(leaf);
+    const auto expected = failing.find(leaf.name());
+    if (expected == failing.end()) {
+      EXPECT_FALSE(failure) << leaf.name() << " should pass:\n" << head(failure.value_or(""));
+    } else if (!failure) {
+      ADD_FAILURE() << leaf.name() << " passes";
+    } else {
+      EXPECT_NE(failure->find(expected->second), std::string::npos)
+          << leaf.name() << " lacks \"" << expected->second << "\":\n"
+          << head(*failure);
+    }
+  }
+}
 
 }  // namespace kavrit::test::propcheck

@@ -26,12 +26,15 @@
 #include <iterator>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "generator_files.hpp"
 
 #ifndef KAVRIT_EDGE_VECTOR_DIR
 #error "KAVRIT_EDGE_VECTOR_DIR must name the default output directory (data/Test)"
@@ -398,12 +401,6 @@ Files allFiles() {
   return files;
 }
 
-std::string readFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // Files in the two output folders that the program does not write.
 std::vector<std::filesystem::path> strayFiles(const std::filesystem::path& dir,
                                               const Files& files) {
@@ -422,20 +419,11 @@ std::vector<std::filesystem::path> strayFiles(const std::filesystem::path& dir,
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool check = false;
-  std::filesystem::path dir = KAVRIT_EDGE_VECTOR_DIR;
-  int positional = 0;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (arg == "--check") {
-      check = true;
-    } else if (!arg.empty() && arg[0] != '-' && positional++ == 0) {
-      dir = arg;
-    } else {
-      std::cerr << "usage: " << argv[0] << " [--check] [DIR]\n";
-      return 2;
-    }
-  }
+  const std::optional<kavrit::tools::GeneratorArgs> args =
+      kavrit::tools::readGeneratorArgs(argc, argv, KAVRIT_EDGE_VECTOR_DIR);
+  if (!args) return 2;
+  const bool check = args->check;
+  const std::filesystem::path& dir = args->dir;
 
   Files files;
   try {
@@ -448,10 +436,7 @@ int main(int argc, char** argv) {
   if (check) {
     int stale = 0;
     for (const auto& [relative, text] : files) {
-      if (readFile(dir / relative) != text) {
-        std::cerr << (dir / relative).string() << " differs from what the generator writes\n";
-        ++stale;
-      }
+      if (!kavrit::tools::writeOrCheck(dir / relative, text, true)) ++stale;
     }
     for (const std::filesystem::path& path : strayFiles(dir, files)) {
       std::cerr << path.string() << " is not written by the generator\n";
@@ -471,14 +456,7 @@ int main(int argc, char** argv) {
   }
   for (const auto& [relative, text] : files) {
     const std::filesystem::path path = dir / relative;
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    if (!out) {
-      std::cerr << "cannot write " << path.string() << "\n";
-      return 1;
-    }
+    if (!kavrit::tools::writeOrCheck(path, text, false)) return 1;
     std::cout << path.string() << ": " << text.size() << " bytes\n";
   }
   return 0;

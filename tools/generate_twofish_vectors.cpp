@@ -17,11 +17,14 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "generator_files.hpp"
 
 #ifndef KAVRIT_TWOFISH_VECTOR_DIR
 #error "KAVRIT_TWOFISH_VECTOR_DIR must name the default output directory"
@@ -283,29 +286,14 @@ int checkPublishedValues(const VectorFile& tableFile) {
   return failures;
 }
 
-std::string readFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool check = false;
-  std::filesystem::path dir = KAVRIT_TWOFISH_VECTOR_DIR;
-  int positional = 0;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (arg == "--check") {
-      check = true;
-    } else if (!arg.empty() && arg[0] != '-' && positional++ == 0) {
-      dir = arg;
-    } else {
-      std::cerr << "usage: " << argv[0] << " [--check] [DIR]\n";
-      return 2;
-    }
-  }
+  const std::optional<kavrit::tools::GeneratorArgs> args =
+      kavrit::tools::readGeneratorArgs(argc, argv, KAVRIT_TWOFISH_VECTOR_DIR);
+  if (!args) return 2;
+  const bool check = args->check;
+  const std::filesystem::path& dir = args->dir;
 
   const std::vector<VectorFile> files = {
       variableKey(),
@@ -328,20 +316,11 @@ int main(int argc, char** argv) {
     const std::filesystem::path path = dir / file.name;
     std::size_t records = 0;
     for (const Category& category : file.categories) records += category.records.size();
-    if (check) {
-      if (readFile(path) != text) {
-        std::cerr << path.string() << " differs from what the generator writes\n";
-        ++stale;
-      }
-      continue;
+    if (!kavrit::tools::writeOrCheck(path, text, check)) {
+      if (!check) return 1;
+      ++stale;
     }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    if (!out) {
-      std::cerr << "cannot write " << path.string() << "\n";
-      return 1;
-    }
+    if (check) continue;
     std::cout << path.string() << ": " << records << " records\n";
   }
   if (stale != 0) {

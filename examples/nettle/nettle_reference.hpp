@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <string>
 
 #include "kavrit/block_cipher.hpp"
 #include "kavrit/hash.hpp"
@@ -51,16 +52,19 @@ class NettleDigest {
 using NettleSHA256 = NettleDigest<&nettle_sha256, 256, 512>;
 using NettleSHA512 = NettleDigest<&nettle_sha512, 512, 1024>;
 
+// A block cipher over Nettle's generic cipher table `Meta` (AES, Camellia, ...).
 template <const nettle_cipher* Meta, long KeyBits>
-class NettleAES {
+class NettleBlockCipher {
  public:
   static constexpr long blockSize() { return 128; }
   static constexpr long keyLength() { return KeyBits; }
 
   /// Accepts exactly KeyBits / 8 bytes.
-  static std::optional<NettleAES> buildKey(const ByteString& key) {
-    if (key.size() != static_cast<std::size_t>(KeyBits / 8)) return std::nullopt;
-    return NettleAES(key);
+  static std::optional<NettleBlockCipher> buildKey(const ByteString& key) {
+    if (key.size() != static_cast<std::size_t>(KeyBits / 8) || key.size() != Meta->key_size) {
+      return std::nullopt;
+    }
+    return NettleBlockCipher(key);
   }
   ByteString encryptBlock(const ByteString& in) const {
     return apply(Meta->encrypt, encrypt_.get(), in);
@@ -72,15 +76,17 @@ class NettleAES {
  private:
   using Context = std::shared_ptr<std::byte[]>;
 
-  // Both key schedules run once; copies of the key share them.
-  explicit NettleAES(const ByteString& key)
+  // Both key schedules run once; copies of the key share them (they are never written again).
+  explicit NettleBlockCipher(const ByteString& key)
       : encrypt_(new std::byte[Meta->context_size]), decrypt_(new std::byte[Meta->context_size]) {
     Meta->set_encrypt_key(encrypt_.get(), key.data());
     Meta->set_decrypt_key(decrypt_.get(), key.data());
   }
 
   static ByteString apply(nettle_cipher_func* f, const std::byte* ctx, const ByteString& in) {
-    if (in.size() % 16 != 0) throw std::invalid_argument("AES: input is not whole blocks");
+    if (in.size() % Meta->block_size != 0) {
+      throw std::invalid_argument(std::string(Meta->name) + ": input is not whole blocks");
+    }
     ByteString out(in.size());
     if (!in.empty()) f(ctx, in.size(), out.data(), in.data());
     return out;
@@ -90,7 +96,7 @@ class NettleAES {
   Context decrypt_;
 };
 
-using NettleAES128 = NettleAES<&nettle_aes128, 128>;
-using NettleAES256 = NettleAES<&nettle_aes256, 256>;
+using NettleAES128 = NettleBlockCipher<&nettle_aes128, 128>;
+using NettleAES256 = NettleBlockCipher<&nettle_aes256, 256>;
 
 }  // namespace kavrit::examples
