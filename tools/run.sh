@@ -66,6 +66,7 @@ case "$cmd" in
     install_packages
     build build g++ >/dev/null
     build/bench/kavrit-tests-bench "$@"
+    build/bench/kavrit-bench-fresh-process build/bench/kavrit-bench-fresh-aes128
     exec bench/compile_cost.sh build
     ;;
   bench-compile)

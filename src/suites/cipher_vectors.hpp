@@ -3,11 +3,12 @@
 // What the block-cipher known-answer families share: the operation a file selects, the build-time
 // decisions on keys and IVs, and the test of one vector.
 
+#include <cstddef>
 #include <exception>
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "kavrit/test/any_block_cipher.hpp"
@@ -44,8 +45,8 @@ class BuildTimeChecks {
  public:
   explicit BuildTimeChecks(const AnyBlockCipher& cipher) : cipher_(cipher) {}
 
-  /// Whether buildKey gives a key for `key`. When it throws, `tests` gets a failing case for
-  /// `answer` and the result is false.
+  /// Whether buildKey gives a key for `key`, the decoded KEY of `answer`. When it throws, `tests`
+  /// gets a failing case for `answer` and the result is false.
   bool keyAccepted(const KnownAnswer& answer, const ByteString& key, std::vector<Test>& tests);
   /// Reads `iv` with IV::parse into the bytes the parse keeps; false when it refuses them. When it
   /// throws, the result is true and `error` holds the exception: the caller still drops the vector
@@ -59,13 +60,22 @@ class BuildTimeChecks {
                                                             const CipherStep& step,
                                                             std::vector<Test>& tests);
 
+  /// Whether the record's KEY is one that buildKey has already refused (and its IV, where the step
+  /// uses one, is well-formed hex): such a record is left out without any further work.
+  bool alreadyRefused(const RecordRef& record, const CipherStep& step) const;
+
  private:
   struct Verdict {
     bool accepted = false;
     std::exception_ptr error;
   };
+  // Keys repeat across a suite's records: each distinct one is built once. They are remembered
+  // by their text in the record, so a refused key is not even decoded again.
+  struct TextHash {
+    std::size_t operator()(const std::string& text) const noexcept;
+  };
   const AnyBlockCipher& cipher_;
-  std::map<ByteString, Verdict> keys_;
+  std::unordered_map<std::string, Verdict, TextHash> keys_;
 };
 
 /// A case for `answer` that fails with what the implementation threw from `step` while the suite

@@ -33,11 +33,14 @@ std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm) {
       .recordKey = directory.recordKey,
       .listed = {},
       .fileRule = [](const VectorFile&) { return std::optional<bool>(true); },
+      .takesCategory =
+          [&length](bool, const KatCategory& category) {
+            const std::string* l = lookupField(category.properties, "L");
+            return l != nullptr && *l == length;
+          },
       .required = [](bool) -> std::span<const std::string_view> { return kRequired; },
       .addTests =
           [&](bool, const RecordRef& record, std::vector<Test>& out) {
-            const std::string* l = record.head("L");
-            if (l == nullptr || *l != length) return;
             KnownAnswer answer(record, "NistHMAC" + std::string(algorithm) + "-" +
                                            quoteText(*record.field("Count")));
             answer.showHeads(kHeads);

@@ -1,11 +1,14 @@
 #include "vectors/known_answer.hpp"
 
+#include <sys/stat.h>
+
 #include <cerrno>
+#include <ctime>
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <system_error>
-#include <tuple>
 
 #include "kavrit/test/hex.hpp"
 #include "kavrit/test/vector_files.hpp"
@@ -15,10 +18,46 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A file's text is read on every call, and compared with the text its cached parse came from:
-// modification times are too coarse to tell two writes a few milliseconds apart.
+// A cached parse is served without reading the file again while the file's identity, size and
+// time stamps are those it was read with. Time stamps are coarse (a few milliseconds): two writes
+// of the same size within one tick look alike. So an entry whose file changed shortly before it
+// was read is "racy": its text is read and compared on every call until the change is old enough
+// for any later one to show in the stamp.
+struct FileStamp {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  timespec modified{};
+  timespec changed{};
+
+  bool operator==(const FileStamp& other) const {
+    return device == other.device && inode == other.inode && size == other.size &&
+           modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec &&
+           changed.tv_sec == other.changed.tv_sec && changed.tv_nsec == other.changed.tv_nsec;
+  }
+};
+
+std::optional<FileStamp> stampOf(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+  return FileStamp{info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
+}
+
+// A modification this close to the time of reading may be followed by another one that leaves
+// the stamp unchanged.
+constexpr time_t kRacySeconds = 2;
+
+bool isRacy(const FileStamp& stamp) {
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  // Every change of the contents or of the modification time sets the change time.
+  return now.tv_sec - stamp.changed.tv_sec <= kRacySeconds;
+}
+
 struct CacheEntry {
   std::string text;
+  std::optional<FileStamp> stamp;
+  bool racy = true;
   std::shared_ptr<const VectorFile> file;
 };
 
@@ -60,17 +99,31 @@ void appendField(std::string& out, const KatField& field) {
 
 std::shared_ptr<const VectorFile> loadVectorFile(const std::string& path,
                                                  std::string_view recordKey) {
-  std::string text = readVectorText(path);
   auto key = std::pair(path, std::string(recordKey));
+  // Taken before the read: a write after it changes the stamp, and the next call reads again.
+  const std::optional<FileStamp> stamp = stampOf(path);
   {
     const std::scoped_lock lock(cacheMutex());
     const auto found = cache().find(key);
-    if (found != cache().end() && found->second.text == text) return found->second.file;
+    if (found != cache().end() && stamp && found->second.stamp == stamp && !found->second.racy) {
+      return found->second.file;
+    }
+  }
+  std::string text = readVectorText(path);
+  const bool racy = !stamp || isRacy(*stamp);
+  {
+    const std::scoped_lock lock(cacheMutex());
+    const auto found = cache().find(key);
+    if (found != cache().end() && found->second.text == text) {
+      found->second.stamp = stamp;
+      found->second.racy = racy;
+      return found->second.file;
+    }
   }
   auto file = std::make_shared<const VectorFile>(
       VectorFile{path, nameOf(path), parseCategories(recordKey, text)});
   const std::scoped_lock lock(cacheMutex());
-  cache().insert_or_assign(std::move(key), CacheEntry{std::move(text), file});
+  cache().insert_or_assign(std::move(key), CacheEntry{std::move(text), stamp, racy, file});
   return file;
 }
 
@@ -162,14 +215,6 @@ std::string KnownAnswer::inputs() const {
   }
   out.pop_back();  // the last line's newline
   return out;
-}
-
-Test knownAnswerTest(KnownAnswer answer, std::function<void(const KnownAnswer&)> body) {
-  std::string name = answer.name();
-  SourceLocation location = answer.location();
-  return testCase(
-      std::move(name), [answer = std::move(answer), body = std::move(body)] { body(answer); },
-      std::move(location));
 }
 
 bool hasFields(const RecordRef& record, std::span<const std::string_view> fields) {

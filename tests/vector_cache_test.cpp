@@ -1,0 +1,88 @@
+// The process-wide cache of parsed vector files: it serves a parse again only while the file is
+// the one that was read, however quickly the file is rewritten.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+
+#include "vectors/known_answer.hpp"
+
+namespace kavrit::test::detail {
+namespace {
+
+namespace fs = std::filesystem;
+
+class VectorCache : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = (fs::temp_directory_path() /
+             ("kavrit-cache-" + std::to_string(::getpid()) + "-" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".rsp"))
+                .string();
+  }
+  void TearDown() override { std::remove(path_.c_str()); }
+
+  void write(const std::string& count) const {
+    std::ofstream(path_, std::ios::binary | std::ios::trunc)
+        << "COUNT = " << count << "\nKEY = 00\n";
+  }
+
+  // Sets the file's modification time an hour back, so that its stamp is trusted.
+  void age() const {
+    const timespec hourAgo{std::time(nullptr) - 3600, 0};
+    const timespec times[2] = {hourAgo, hourAgo};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path_.c_str(), times, 0), 0);
+  }
+
+  std::string countRead() const {
+    return loadVectorFile(path_, "COUNT")->categories.at(0).records.at(0).at(0).value;
+  }
+
+  std::string path_;
+};
+
+TEST_F(VectorCache, AnUnchangedFileIsParsedOnce) {
+  write("1");
+  age();
+  const auto first = loadVectorFile(path_, "COUNT");
+  EXPECT_EQ(loadVectorFile(path_, "COUNT"), first);
+  // Another record key is another parse.
+  EXPECT_NE(loadVectorFile(path_, "KEY"), first);
+}
+
+TEST_F(VectorCache, ARewriteOfTheSameSizeWithinOneTickIsSeen) {
+  for (int round = 0; round < 20; ++round) {
+    const std::string count = std::to_string(round % 10);
+    write(count);
+    ASSERT_EQ(countRead(), count) << "round " << round;
+  }
+}
+
+TEST_F(VectorCache, ARewriteThatRestoresTheModificationTimeIsSeen) {
+  write("1");
+  age();
+  ASSERT_EQ(countRead(), "1");
+  ASSERT_EQ(countRead(), "1");
+  write("2");
+  age();  // the same size and modification time as before; only the change time differs
+  EXPECT_EQ(countRead(), "2");
+}
+
+TEST_F(VectorCache, ARemovedFileIsAnErrorNotAStaleParse) {
+  write("1");
+  age();
+  ASSERT_EQ(countRead(), "1");
+  std::remove(path_.c_str());
+  EXPECT_THROW(countRead(), fs::filesystem_error);
+}
+
+}  // namespace
+}  // namespace kavrit::test::detail
