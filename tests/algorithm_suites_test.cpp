@@ -24,6 +24,7 @@
 #include "kavrit/test/hook_oracles.hpp"
 #include "kavrit/test/long_messages.hpp"
 #include "kavrit/test/md5.hpp"
+#include "kavrit/test/padding_edges.hpp"
 #include "kavrit/test/sha.hpp"
 #include "kavrit/test/sha_monte.hpp"
 #include "kavrit/test/state_laws.hpp"
@@ -86,9 +87,9 @@ Trees cipherLaws(std::vector<std::size_t> otherKeyBytes = {}) {
 }
 
 template <Hash D>
-Trees shaBuilders(const Trees& kats, const Trees& hmac, const Trees& monte,
+Trees shaBuilders(const Trees& kats, const Trees& hmac, const Trees& monte, const Trees& edges,
                   HashAlgorithm algorithm) {
-  return concat({kats, hmac, monte, {makeHashChunkingTests<D>()}, hashLaws<D>(algorithm)});
+  return concat({kats, hmac, monte, edges, {makeHashChunkingTests<D>()}, hashLaws<D>(algorithm)});
 }
 
 class AlgorithmSuites : public testing::Test {
@@ -96,29 +97,31 @@ class AlgorithmSuites : public testing::Test {
   fixture::DataDir data{false};
 };
 
-TEST_F(AlgorithmSuites, SHA256IsItsFourBuildersInOrder) {
+TEST_F(AlgorithmSuites, SHA256IsItsBuildersInOrder) {
   using D = ex::SHA256;
-  const Trees separate = shaBuilders<D>(makeSHA256Tests<D>(), makeSHA256HMACTests<D>(),
-                                        makeSHA256MonteTests<D>(), HashAlgorithm::SHA256);
-  // 129 vectors and 5 laws, 225 HMAC vectors, 100 Monte Carlo checkpoints, 4 chunking laws, 4
-  // digest laws, 3 hash state laws, no HMAC hook to compare, 3 long-message cases: the
-  // comparisons below are not between two empty lists.
-  ASSERT_EQ(leafPaths(separate).size(), 473u);
+  const Trees separate =
+      shaBuilders<D>(makeSHA256Tests<D>(), makeSHA256HMACTests<D>(), makeSHA256MonteTests<D>(),
+                     makeSHA256PaddingEdgeTests<D>(), HashAlgorithm::SHA256);
+  // 129 vectors and 5 laws, 225 HMAC vectors, 100 Monte Carlo checkpoints, 233 padding-edge
+  // lengths, 4 chunking laws, 4 digest laws, 3 hash state laws, no HMAC hook to compare, 3
+  // long-message cases: the comparisons below are not between two empty lists.
+  ASSERT_EQ(leafPaths(separate).size(), 706u);
   EXPECT_EQ(makeSHA256Suites<D>().size(), separate.size());
   EXPECT_EQ(firstDifference(makeSHA256Suites<D>(), separate), "");
   EXPECT_EQ(firstDifference(makeSHA256Suites(D::hashStrict({})), separate), "");
   EXPECT_EQ(firstDifference(makeSHA256Suites(anyHash<D>()), separate), "");
 }
 
-TEST_F(AlgorithmSuites, AESIsItsThreeBuildersInOrder) {
+TEST_F(AlgorithmSuites, AESIsItsBuildersInOrder) {
   using K = ex::AES128;
   const Trees separate = concat({makeAESTests<K>(),
                                  makeAESCTRTests<K>(),
+                                 makeAESCTREdgeTests<K>(),
                                  {makeBlockCipherContinuationTests<K>()},
                                  cipherLaws<K>()});
-  // 2352 vectors and 10 laws, 8 CTR vectors, 4 continuation laws, 5 key laws, 4 state laws, no
+  // 2352 vectors and 10 laws, 8 CTR vectors, 18 CTR carry-edge vectors, 4 continuation laws, 5 key laws, 4 state laws, no
   // mode hook to compare, 5 long-mode cases.
-  ASSERT_EQ(leafPaths(separate).size(), 2388u);
+  ASSERT_EQ(leafPaths(separate).size(), 2406u);
   EXPECT_EQ(makeAESSuites<K>().size(), separate.size());
   EXPECT_EQ(firstDifference(makeAESSuites<K>(), separate), "");
   EXPECT_EQ(firstDifference(makeAESSuites(K::buildKey(ByteString(16)).value()), separate), "");
@@ -129,28 +132,34 @@ TEST_F(AlgorithmSuites, AESIsItsThreeBuildersInOrder) {
 TEST_F(AlgorithmSuites, EveryOtherAlgorithmIsItsBuildersInOrder) {
   using namespace examples;
   EXPECT_EQ(firstDifference(makeMD5Suites<MD5>(), concat({makeMD5Tests<MD5>(),
+                                                          makeMD5PaddingEdgeTests<MD5>(),
                                                           {makeHashChunkingTests<MD5>()},
                                                           hashLaws<MD5>(HashAlgorithm::MD5)})),
             "");
-  EXPECT_EQ(firstDifference(makeSHA1Suites<SHA1>(),
-                            shaBuilders<SHA1>(makeSHA1Tests<SHA1>(), makeSHA1HMACTests<SHA1>(),
-                                              makeSHA1MonteTests<SHA1>(), HashAlgorithm::SHA1)),
+  EXPECT_EQ(
+      firstDifference(makeSHA1Suites<SHA1>(),
+                      shaBuilders<SHA1>(makeSHA1Tests<SHA1>(), makeSHA1HMACTests<SHA1>(),
+                                        makeSHA1MonteTests<SHA1>(),
+                                        makeSHA1PaddingEdgeTests<SHA1>(), HashAlgorithm::SHA1)),
+      "");
+  EXPECT_EQ(firstDifference(
+                makeSHA224Suites<SHA224>(),
+                shaBuilders<SHA224>(makeSHA224Tests<SHA224>(), makeSHA224HMACTests<SHA224>(),
+                                    makeSHA224MonteTests<SHA224>(),
+                                    makeSHA224PaddingEdgeTests<SHA224>(), HashAlgorithm::SHA224)),
             "");
-  EXPECT_EQ(
-      firstDifference(makeSHA224Suites<SHA224>(),
-                      shaBuilders<SHA224>(makeSHA224Tests<SHA224>(), makeSHA224HMACTests<SHA224>(),
-                                          makeSHA224MonteTests<SHA224>(), HashAlgorithm::SHA224)),
-      "");
-  EXPECT_EQ(
-      firstDifference(makeSHA384Suites<SHA384>(),
-                      shaBuilders<SHA384>(makeSHA384Tests<SHA384>(), makeSHA384HMACTests<SHA384>(),
-                                          makeSHA384MonteTests<SHA384>(), HashAlgorithm::SHA384)),
-      "");
-  EXPECT_EQ(
-      firstDifference(makeSHA512Suites<SHA512>(),
-                      shaBuilders<SHA512>(makeSHA512Tests<SHA512>(), makeSHA512HMACTests<SHA512>(),
-                                          makeSHA512MonteTests<SHA512>(), HashAlgorithm::SHA512)),
-      "");
+  EXPECT_EQ(firstDifference(
+                makeSHA384Suites<SHA384>(),
+                shaBuilders<SHA384>(makeSHA384Tests<SHA384>(), makeSHA384HMACTests<SHA384>(),
+                                    makeSHA384MonteTests<SHA384>(),
+                                    makeSHA384PaddingEdgeTests<SHA384>(), HashAlgorithm::SHA384)),
+            "");
+  EXPECT_EQ(firstDifference(
+                makeSHA512Suites<SHA512>(),
+                shaBuilders<SHA512>(makeSHA512Tests<SHA512>(), makeSHA512HMACTests<SHA512>(),
+                                    makeSHA512MonteTests<SHA512>(),
+                                    makeSHA512PaddingEdgeTests<SHA512>(), HashAlgorithm::SHA512)),
+            "");
   EXPECT_EQ(firstDifference(makeTwoFishSuites<Twofish256>(),
                             concat({makeTwoFishTests<Twofish256>(),
                                     {makeBlockCipherContinuationTests<Twofish256>()},

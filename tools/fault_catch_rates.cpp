@@ -26,8 +26,11 @@
 #include "kavrit/test/digest_laws.hpp"
 #include "kavrit/test/hash_chunking.hpp"
 #include "kavrit/test/hash_props.hpp"
+#include "kavrit/test/hmac.hpp"
 #include "kavrit/test/hook_oracles.hpp"
 #include "kavrit/test/long_messages.hpp"
+#include "kavrit/test/md5.hpp"
+#include "kavrit/test/padding_edges.hpp"
 #include "kavrit/test/sha.hpp"
 #include "kavrit/test/state_laws.hpp"
 #include "openssl/openssl_aes.hpp"
@@ -78,9 +81,9 @@ std::vector<Suite> suites() {
   const char* first256 = "SHA-256 repeating the first block at a chunk edge";
   const char* lastBit = "SHA-256 ignoring the last bit";
   const char* oneBlock = "AES-128 CBC with a wrong next IV for one block";
-  // One fault of each class of the key, state, digest, hook and long-message laws, against the
-  // older AES or SHA-256 suites (known answers, property groups, continuation or chunking laws)
-  // and against the new builder.
+  // One fault of each class of the key, state, digest, hook and long-message laws and of the edge
+  // known answers, against the older suites of its algorithm (known answers, property groups,
+  // continuation or chunking laws) and against the builders made to catch it.
   using ZeroKey = RefusesZeroKey<AES128>;
   using Sticky = DirectionSticks<AES128>;
   using Prefix = PrefixEquality<SHA256>;
@@ -91,6 +94,16 @@ std::vector<Suite> suites() {
   const char* prefix = "SHA-256 == comparing 8 bytes";
   const char* ctr32 = "AES-128 CTR member with a 32-bit counter";
   const char* update16 = "SHA-256 update length in 16 bits";
+  using Ctr64 = Ctr64BitCounter<AES128>;
+  using OfbWraps = OfbBufferWraps<AES128>;
+  using PadsKeys = ZeroPadsShortKeys<AES128>;
+  using Md5Edge = WrongAtPaddingEdge<MD5, 56>;
+  using EmptyHmac = HmacLosesKeyOnEmptyMessage<SHA256>;
+  const char* ctr64 = "AES-128 CTR member wrapping at 2^64";
+  const char* ofbWraps = "AES-128 OFB keystream buffer of 256 blocks";
+  const char* padsKeys = "AES-128 zero-padding short keys";
+  const char* md5Edge = "MD5 wrong at 56 mod 64 bytes";
+  const char* emptyHmac = "HMAC-SHA-256 member losing the key (empty msg)";
   const auto olderAES = [](auto cipher) {
     using K = std::remove_cvref_t<decltype(*cipher)>;
     std::vector<Test> trees = test::makeAESTests<K>();
@@ -101,6 +114,13 @@ std::vector<Suite> suites() {
   const auto olderSHA256 = [](auto digest) {
     using D = std::remove_cvref_t<decltype(*digest)>;
     std::vector<Test> trees = test::makeSHA256Tests<D>();
+    trees.push_back(test::makeHashChunkingTests<D>());
+    return trees;
+  };
+  const auto olderHMAC = [](auto digest) {
+    using D = std::remove_cvref_t<decltype(*digest)>;
+    std::vector<Test> trees = test::makeSHA256Tests<D>();
+    for (Test& tree : test::makeSHA256HMACTests<D>()) trees.push_back(tree);
     trees.push_back(test::makeHashChunkingTests<D>());
     return trees;
   };
@@ -168,6 +188,30 @@ std::vector<Suite> suites() {
          return std::vector<Test>{
              test::makeLongMessageTests<Update16>(test::HashAlgorithm::SHA256)};
        }},
+      {ctr64, "older AES suites (KATs, props, CTR, cont.)",
+       [olderAES] { return olderAES(static_cast<Ctr64*>(nullptr)); }},
+      {ctr64, "makeAESCTREdgeTests", [] { return test::makeAESCTREdgeTests<Ctr64>(); }},
+      {ctr64, "makeModeHookOracleTests",
+       [] { return std::vector<Test>{test::makeModeHookOracleTests<Ctr64>()}; }},
+      {ofbWraps, "older AES suites (KATs, props, CTR, cont.)",
+       [olderAES] { return olderAES(static_cast<OfbWraps*>(nullptr)); }},
+      {ofbWraps, "makeLongModeTests",
+       [] { return std::vector<Test>{test::makeLongModeTests<OfbWraps>()}; }},
+      {padsKeys, "older AES suites (KATs, props, CTR, cont.)",
+       [olderAES] { return olderAES(static_cast<PadsKeys*>(nullptr)); }},
+      {padsKeys, "makeBlockCipherKeyTests",
+       [] { return std::vector<Test>{test::makeBlockCipherKeyTests<PadsKeys>()}; }},
+      {md5Edge, "older MD5 suites (KATs, props, chunking)",
+       [] {
+         std::vector<Test> trees = test::makeMD5Tests<Md5Edge>();
+         trees.push_back(test::makeHashChunkingTests<Md5Edge>());
+         return trees;
+       }},
+      {md5Edge, "makeMD5PaddingEdgeTests", [] { return test::makeMD5PaddingEdgeTests<Md5Edge>(); }},
+      {emptyHmac, "older SHA-256 suites (KATs, HMAC, chunking)",
+       [olderHMAC] { return olderHMAC(static_cast<EmptyHmac*>(nullptr)); }},
+      {emptyHmac, "makeHMACHookOracleTests",
+       [] { return std::vector<Test>{test::makeHMACHookOracleTests<EmptyHmac>()}; }},
   };
 }
 

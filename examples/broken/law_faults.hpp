@@ -392,6 +392,27 @@ class UpdateLength16 : public WrappedDigest<Real, UpdateLength16<Real>> {
   }
 };
 
+/// A hash whose padding goes wrong when the message ends `Residue` bytes into a block, where the
+/// length field no longer fits after the 0x80 marker (56 for MD5, SHA-1 and SHA-256): it digests
+/// the message with one zero byte more, as if the marker had been written a byte late. Every
+/// other length is right.
+template <Hash Real, std::size_t Residue>
+class WrongAtPaddingEdge : public WrappedDigest<Real, WrongAtPaddingEdge<Real, Residue>> {
+  using Base = WrappedDigest<Real, WrongAtPaddingEdge>;
+
+ public:
+  explicit WrongAtPaddingEdge(Real inner) : Base(std::move(inner)) {}
+  static WrongAtPaddingEdge hash(const LazyByteString& message) {
+    return hashStrict(message.flatten());
+  }
+  static WrongAtPaddingEdge hashStrict(ByteString message) {
+    if (message.size() % static_cast<std::size_t>(Real::blockLength() / 8) == Residue) {
+      message.push_back(0);
+    }
+    return WrongAtPaddingEdge(Real::hashStrict(message));
+  }
+};
+
 /// SHA-256 written out, streaming, whose message length in bits is counted in 16 bits: messages
 /// of 8 KiB or more get a wrong length in their last block.
 class Sha256WithShortBitCounter {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <iterator>
+#include <string_view>
 #include <utility>
 
 #include "kavrit/test/aes.hpp"
@@ -14,6 +15,7 @@
 #include "kavrit/test/hook_oracles.hpp"
 #include "kavrit/test/long_messages.hpp"
 #include "kavrit/test/md5.hpp"
+#include "kavrit/test/padding_edges.hpp"
 #include "kavrit/test/sha.hpp"
 #include "kavrit/test/sha_monte.hpp"
 #include "kavrit/test/state_laws.hpp"
@@ -49,10 +51,11 @@ void appendCipherLaws(std::vector<Test>& suites, const AnyBlockCipher& cipher,
 
 // The builders are called in the order of the arguments, as the header lists them.
 std::vector<Test> shaSuites(const AnyHash& hash, HashBuilder kats, HashBuilder hmac,
-                            HashBuilder monte, HashAlgorithm algorithm) {
+                            HashBuilder monte, HashAlgorithm algorithm, std::string_view name) {
   std::vector<Test> suites = kats(hash);
   append(suites, hmac(hash));
   append(suites, monte(hash));
+  append(suites, makePaddingEdgeTests(hash, name));
   suites.push_back(makeHashChunkingTests(hash));
   appendHashLaws(suites, hash, algorithm);
   return suites;
@@ -62,38 +65,41 @@ std::vector<Test> shaSuites(const AnyHash& hash, HashBuilder kats, HashBuilder h
 
 std::vector<Test> makeMD5Suites(const AnyHash& hash) {
   std::vector<Test> suites = makeMD5Tests(hash);
+  append(suites, makePaddingEdgeTests(hash, "MD5"));
   suites.push_back(makeHashChunkingTests(hash));
   appendHashLaws(suites, hash, HashAlgorithm::MD5);
   return suites;
 }
 
 std::vector<Test> makeSHA1Suites(const AnyHash& hash) {
-  return shaSuites(hash, makeSHA1Tests, makeSHA1HMACTests, makeSHA1MonteTests, HashAlgorithm::SHA1);
+  return shaSuites(hash, makeSHA1Tests, makeSHA1HMACTests, makeSHA1MonteTests, HashAlgorithm::SHA1,
+                   "SHA1");
 }
 
 std::vector<Test> makeSHA224Suites(const AnyHash& hash) {
   return shaSuites(hash, makeSHA224Tests, makeSHA224HMACTests, makeSHA224MonteTests,
-                   HashAlgorithm::SHA224);
+                   HashAlgorithm::SHA224, "SHA224");
 }
 
 std::vector<Test> makeSHA256Suites(const AnyHash& hash) {
   return shaSuites(hash, makeSHA256Tests, makeSHA256HMACTests, makeSHA256MonteTests,
-                   HashAlgorithm::SHA256);
+                   HashAlgorithm::SHA256, "SHA256");
 }
 
 std::vector<Test> makeSHA384Suites(const AnyHash& hash) {
   return shaSuites(hash, makeSHA384Tests, makeSHA384HMACTests, makeSHA384MonteTests,
-                   HashAlgorithm::SHA384);
+                   HashAlgorithm::SHA384, "SHA384");
 }
 
 std::vector<Test> makeSHA512Suites(const AnyHash& hash) {
   return shaSuites(hash, makeSHA512Tests, makeSHA512HMACTests, makeSHA512MonteTests,
-                   HashAlgorithm::SHA512);
+                   HashAlgorithm::SHA512, "SHA512");
 }
 
 std::vector<Test> makeAESSuites(const AnyBlockCipher& cipher) {
   std::vector<Test> suites = makeAESTests(cipher);
   append(suites, makeAESCTRTests(cipher));
+  append(suites, makeAESCTREdgeTests(cipher));
   suites.push_back(makeBlockCipherContinuationTests(cipher));
   appendCipherLaws(suites, cipher, {});
   return suites;

@@ -6,12 +6,13 @@
 /// implementation; a builder that returns one tree contributes that tree. Nothing is added,
 /// renamed or left out, so a test runs under the same name as when its own builder is called.
 ///
-///   makeMD5Suites       makeMD5Tests, makeHashChunkingTests, then the hash laws with MD5
+///   makeMD5Suites       makeMD5Tests, makeMD5PaddingEdgeTests, makeHashChunkingTests, then the
+///                       hash laws with MD5
 ///   makeSHA256Suites    makeSHA256Tests, makeSHA256HMACTests, makeSHA256MonteTests,
-///                       makeHashChunkingTests, then the hash laws with SHA256 (and so for
-///                       SHA-1, SHA-224, SHA-384 and SHA-512)
-///   makeAESSuites       makeAESTests, makeAESCTRTests, makeBlockCipherContinuationTests, then
-///                       the cipher laws
+///                       makeSHA256PaddingEdgeTests, makeHashChunkingTests, then the hash laws
+///                       with SHA256 (and so for SHA-1, SHA-224, SHA-384 and SHA-512)
+///   makeAESSuites       makeAESTests, makeAESCTRTests, makeAESCTREdgeTests,
+///                       makeBlockCipherContinuationTests, then the cipher laws
 ///   makeTwoFishSuites   makeTwoFishTests, makeBlockCipherContinuationTests, then the cipher
 ///                       laws with otherKeyBytes {16, 24, 32}
 ///
@@ -37,24 +38,25 @@
 
 namespace kavrit::test {
 
-/// makeMD5Tests, makeHashChunkingTests, then the hash laws.
+/// makeMD5Tests, makeMD5PaddingEdgeTests, makeHashChunkingTests, then the hash laws.
 std::vector<Test> makeMD5Suites(const AnyHash& hash);
-/// makeSHA1Tests, makeSHA1HMACTests, makeSHA1MonteTests, makeHashChunkingTests, then the hash
-/// laws.
+/// makeSHA1Tests, makeSHA1HMACTests, makeSHA1MonteTests, makeSHA1PaddingEdgeTests,
+/// makeHashChunkingTests, then the hash laws.
 std::vector<Test> makeSHA1Suites(const AnyHash& hash);
-/// makeSHA224Tests, makeSHA224HMACTests, makeSHA224MonteTests, makeHashChunkingTests, then the hash
-/// laws.
+/// makeSHA224Tests, makeSHA224HMACTests, makeSHA224MonteTests, makeSHA224PaddingEdgeTests,
+/// makeHashChunkingTests, then the hash laws.
 std::vector<Test> makeSHA224Suites(const AnyHash& hash);
-/// makeSHA256Tests, makeSHA256HMACTests, makeSHA256MonteTests, makeHashChunkingTests, then the hash
-/// laws.
+/// makeSHA256Tests, makeSHA256HMACTests, makeSHA256MonteTests, makeSHA256PaddingEdgeTests,
+/// makeHashChunkingTests, then the hash laws.
 std::vector<Test> makeSHA256Suites(const AnyHash& hash);
-/// makeSHA384Tests, makeSHA384HMACTests, makeSHA384MonteTests, makeHashChunkingTests, then the hash
-/// laws.
+/// makeSHA384Tests, makeSHA384HMACTests, makeSHA384MonteTests, makeSHA384PaddingEdgeTests,
+/// makeHashChunkingTests, then the hash laws.
 std::vector<Test> makeSHA384Suites(const AnyHash& hash);
-/// makeSHA512Tests, makeSHA512HMACTests, makeSHA512MonteTests, makeHashChunkingTests, then the hash
-/// laws.
+/// makeSHA512Tests, makeSHA512HMACTests, makeSHA512MonteTests, makeSHA512PaddingEdgeTests,
+/// makeHashChunkingTests, then the hash laws.
 std::vector<Test> makeSHA512Suites(const AnyHash& hash);
-/// makeAESTests, makeAESCTRTests, makeBlockCipherContinuationTests, then the cipher laws.
+/// makeAESTests, makeAESCTRTests, makeAESCTREdgeTests, makeBlockCipherContinuationTests, then the
+/// cipher laws.
 std::vector<Test> makeAESSuites(const AnyBlockCipher& cipher);
 /// makeTwoFishTests, makeBlockCipherContinuationTests, then the cipher laws.
 std::vector<Test> makeTwoFishSuites(const AnyBlockCipher& cipher);
