@@ -6,12 +6,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 #include "vectors/known_answer.hpp"
 
@@ -35,10 +37,10 @@ class VectorCache : public ::testing::Test {
         << "COUNT = " << count << "\nKEY = 00\n";
   }
 
-  // Sets the file's modification time an hour back, so that its stamp is trusted.
+  // Sets the file's modification time to one fixed moment in the past.
   void age() const {
-    const timespec hourAgo{std::time(nullptr) - 3600, 0};
-    const timespec times[2] = {hourAgo, hourAgo};
+    const timespec past{1700000000, 0};
+    const timespec times[2] = {past, past};
     ASSERT_EQ(::utimensat(AT_FDCWD, path_.c_str(), times, 0), 0);
   }
 
@@ -74,6 +76,27 @@ TEST_F(VectorCache, ARewriteThatRestoresTheModificationTimeIsSeen) {
   write("2");
   age();  // the same size and modification time as before; only the change time differs
   EXPECT_EQ(countRead(), "2");
+}
+
+// Once a file's last change is a few seconds old, its stamp alone vouches for the cached parse,
+// and the cache no longer holds its text: any change must still be seen. (Two files, so that one
+// wait makes both trusted.)
+TEST_F(VectorCache, ATrustedEntrySeesEveryLaterChange) {
+  const std::string other = path_ + ".other";
+  std::ofstream(other, std::ios::binary) << "COUNT = 1\nKEY = 00\n";
+  write("1");
+  age();
+  std::this_thread::sleep_for(std::chrono::milliseconds(3100));
+  const auto first = loadVectorFile(path_, "COUNT");
+  ASSERT_EQ(loadVectorFile(path_, "COUNT"), first);
+  ASSERT_FALSE(loadVectorFile(other, "COUNT")->categories.empty());
+
+  write("2");
+  age();  // the same size and modification time as before; only the change time differs
+  EXPECT_EQ(countRead(), "2");
+  std::ofstream(other, std::ios::binary | std::ios::trunc).flush();
+  EXPECT_TRUE(loadVectorFile(other, "COUNT")->categories.empty());
+  std::remove(other.c_str());
 }
 
 TEST_F(VectorCache, ARemovedFileIsAnErrorNotAStaleParse) {

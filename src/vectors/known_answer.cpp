@@ -54,6 +54,8 @@ bool isRacy(const FileStamp& stamp) {
   return now.tv_sec - stamp.changed.tv_sec <= kRacySeconds;
 }
 
+// The text is kept while the entry is racy, to tell a rewrite from the same text read again;
+// a trusted entry drops it (a changed stamp then means a new parse).
 struct CacheEntry {
   std::string text;
   std::optional<FileStamp> stamp;
@@ -114,15 +116,17 @@ std::shared_ptr<const VectorFile> loadVectorFile(const std::string& path,
   {
     const std::scoped_lock lock(cacheMutex());
     const auto found = cache().find(key);
-    if (found != cache().end() && found->second.text == text) {
+    if (found != cache().end() && found->second.racy && found->second.text == text) {
       found->second.stamp = stamp;
       found->second.racy = racy;
+      if (!racy) std::string().swap(found->second.text);
       return found->second.file;
     }
   }
   auto file = std::make_shared<const VectorFile>(
       VectorFile{path, nameOf(path), parseCategories(recordKey, text)});
   const std::scoped_lock lock(cacheMutex());
+  if (!racy) text = std::string();
   cache().insert_or_assign(std::move(key), CacheEntry{std::move(text), stamp, racy, file});
   return file;
 }
