@@ -146,6 +146,15 @@ TEST_F(SuiteSensitivity, MonteCarloSuitesFailOnEveryCheckpoint) {
   expectAllVectorsFail(kavrit::test::makeSHA512MonteTests<FlippedDigest<ex::SHA512>>(), 100);
 }
 
+TEST_F(SuiteSensitivity, Sha512TruncationSuitesFailOnEveryVectorAndCheckpoint) {
+  using D224 = FlippedDigest<ex::SHA512_224>;
+  using D256 = FlippedDigest<ex::SHA512_256>;
+  expectAllVectorsFail(kavrit::test::makeSHA512_224Tests<D224>(), 257);
+  expectAllVectorsFail(kavrit::test::makeSHA512_256Tests<D256>(), 257);
+  expectAllVectorsFail(kavrit::test::makeSHA512_224MonteTests<D224>(), 100);
+  expectAllVectorsFail(kavrit::test::makeSHA512_256MonteTests<D256>(), 100);
+}
+
 TEST_F(SuiteSensitivity, CtrSuiteFailsOnEveryVector) {
   expectAllVectorsFail(kavrit::test::makeAESCTRTests<FlippedCipher<ex::AES128>>(), 8);
   expectAllVectorsFail(kavrit::test::makeAESCTRTests<FlippedCipher<ex::AES256>>(), 8);

@@ -39,7 +39,11 @@ AES_RECORDS_PER_MODE = 2138
 SHA_FILES = [
     ("SHA1", "SHA1ShortMsg.rsp"),
     ("SHA1", "SHA1LongMsg.rsp"),
-] + [("SHA2", f"SHA{bits}{kind}Msg.rsp") for bits in (224, 256, 384, 512) for kind in ("Short", "Long")]
+] + [
+    ("SHA2", f"SHA{bits}{kind}Msg.rsp")
+    for bits in (224, 256, 384, 512, "512_224", "512_256")
+    for kind in ("Short", "Long")
+]
 
 HMAC_RECORDS = 1575
 
@@ -48,9 +52,8 @@ CTR_KEY_SIZES = ["128", "192", "256"]
 CTR_RFC_RECORDS_PER_FILE = 3
 CTR_SP_RECORDS_PER_DIRECTION = 3
 
-# SHA512_224 and SHA512_256 Monte files are left out: no suite reads them.
 SHA_MONTE_FILES = [("SHA1", "SHA1Monte.rsp")] + [
-    ("SHA2", f"SHA{bits}Monte.rsp") for bits in (224, 256, 384, 512)
+    ("SHA2", f"SHA{bits}Monte.rsp") for bits in (224, 256, 384, 512, "512_224", "512_256")
 ]
 SHA_MONTE_CHECKPOINTS = 100
 
@@ -209,7 +212,7 @@ def import_sha(source, out_dir, written, origins, report):
         algorithm = name.split("Short")[0].split("Long")[0]
         per_algorithm[algorithm] = per_algorithm.get(algorithm, 0) + byte_aligned_sha_records(data)
     for algorithm, count in per_algorithm.items():
-        report.append(f"  {algorithm:<7} {count:5d} byte-aligned records (ShortMsg + LongMsg)")
+        report.append(f"  {algorithm:<10} {count:5d} byte-aligned records (ShortMsg + LongMsg)")
 
 
 def split_records(section):

@@ -119,6 +119,15 @@ void buildSuites(SuiteBuilds& b) {
         [] { return makeSHA384PaddingEdgeTests<SHA384>(); });
   b.add("makeSHA512PaddingEdgeTests", "OpenSSL_SHA512", kHashEdges, hmacOf<SHA512>(),
         [] { return makeSHA512PaddingEdgeTests<SHA512>(); });
+  // SHA-512/224 and SHA-512/256: their vectors and checkpoints sit beside SHA-512's.
+  b.add("makeSHA512_224Tests", "OpenSSL_SHA512_224", kSHA,
+        [] { return makeSHA512_224Tests<SHA512_224>(); });
+  b.add("makeSHA512_256Tests", "OpenSSL_SHA512_256", kSHA,
+        [] { return makeSHA512_256Tests<SHA512_256>(); });
+  b.add("makeSHA512_224MonteTests", "OpenSSL_SHA512_224", kMonte,
+        [] { return makeSHA512_224MonteTests<SHA512_224>(); });
+  b.add("makeSHA512_256MonteTests", "OpenSSL_SHA512_256", kMonte,
+        [] { return makeSHA512_256MonteTests<SHA512_256>(); });
   // A cipher the library has no suite for, from vector files in the NIST layout.
   for (const auto& entry : {std::pair{"CBCCamellia-e.rsp", BlockMode::CBC},
                             std::pair{"CFB128Camellia-e.rsp", BlockMode::CFB},
