@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "broken/boundary_faults.hpp"
 #include "kat_fixture.hpp"
 #include "kavrit/test/hash_chunking.hpp"
+#include "kavrit/test/hex.hpp"
 #include "kavrit/test/paths.hpp"
 #include "kavrit/test/sha3_monte.hpp"
 #include "nettle/nettle_reference.hpp"
@@ -109,6 +111,16 @@ TEST(SHA3MonteTests, EachCheckpointHashesThePreviousDigestAlone) {
   fixture::DataDir installed(false);
   EXPECT_EQ(caseNames(makeSHA3_256MonteTests<FaultySHA3_256<MDOfCount4>>(), true),
             std::vector<std::string>{"NistSHA3_256Monte-5"});
+
+  // From the Seed, one digest per message reaches COUNT = 0's MD; three per message do not.
+  const AnyHash& sha3 = anyHash<ex::SHA3_256>();
+  const ByteString seed = hexStringToBS(Seed::message);
+  const std::string md0 = "225cbac2be6f329d94228c5360a1c177bc495a761c442a1771b1d18555c309a5";
+  EXPECT_EQ(toHex(detail::sha_monte::iterate(sha3, seed, detail::sha_monte::kSHA3Window).lazy),
+            md0);
+  EXPECT_NE(toHex(detail::sha_monte::iterate(sha3, seed, detail::sha_monte::kSHA2Window).strict),
+            md0);
+  EXPECT_THROW((void)detail::sha_monte::iterate(sha3, seed, 0), std::invalid_argument);
 
   const std::vector<Tree> trees = makeSHA3_256MonteTests<FaultySHA3_256<Seed>>();
   EXPECT_EQ(caseNames(trees, true), std::vector<std::string>{"NistSHA3_256Monte-0"});
