@@ -20,6 +20,8 @@
 #include "kavrit/test/hmac.hpp"
 #include "kavrit/test/md5.hpp"
 #include "kavrit/test/sha.hpp"
+#include "kavrit/test/sha3.hpp"
+#include "kavrit/test/sha3_monte.hpp"
 #include "kavrit/test/sha_monte.hpp"
 #include "kavrit/test/twofish.hpp"
 #include "nettle/nettle_twofish.hpp"
@@ -144,6 +146,26 @@ TEST_F(SuiteSensitivity, MonteCarloSuitesFailOnEveryCheckpoint) {
   expectAllVectorsFail(kavrit::test::makeSHA256MonteTests<FlippedDigest<ex::SHA256>>(), 100);
   expectAllVectorsFail(kavrit::test::makeSHA384MonteTests<FlippedDigest<ex::SHA384>>(), 100);
   expectAllVectorsFail(kavrit::test::makeSHA512MonteTests<FlippedDigest<ex::SHA512>>(), 100);
+}
+
+TEST_F(SuiteSensitivity, Sha512TruncationSuitesFailOnEveryVectorAndCheckpoint) {
+  using D224 = FlippedDigest<ex::SHA512_224>;
+  using D256 = FlippedDigest<ex::SHA512_256>;
+  expectAllVectorsFail(kavrit::test::makeSHA512_224Tests<D224>(), 257);
+  expectAllVectorsFail(kavrit::test::makeSHA512_256Tests<D256>(), 257);
+  expectAllVectorsFail(kavrit::test::makeSHA512_224MonteTests<D224>(), 100);
+  expectAllVectorsFail(kavrit::test::makeSHA512_256MonteTests<D256>(), 100);
+}
+
+TEST_F(SuiteSensitivity, Sha3SuitesFailOnEveryVectorAndCheckpoint) {
+  expectAllVectorsFail(kavrit::test::makeSHA3_224Tests<FlippedDigest<ex::SHA3_224>>(), 245);
+  expectAllVectorsFail(kavrit::test::makeSHA3_256Tests<FlippedDigest<ex::SHA3_256>>(), 237);
+  expectAllVectorsFail(kavrit::test::makeSHA3_384Tests<FlippedDigest<ex::SHA3_384>>(), 205);
+  expectAllVectorsFail(kavrit::test::makeSHA3_512Tests<FlippedDigest<ex::SHA3_512>>(), 173);
+  expectAllVectorsFail(kavrit::test::makeSHA3_224MonteTests<FlippedDigest<ex::SHA3_224>>(), 100);
+  expectAllVectorsFail(kavrit::test::makeSHA3_256MonteTests<FlippedDigest<ex::SHA3_256>>(), 100);
+  expectAllVectorsFail(kavrit::test::makeSHA3_384MonteTests<FlippedDigest<ex::SHA3_384>>(), 100);
+  expectAllVectorsFail(kavrit::test::makeSHA3_512MonteTests<FlippedDigest<ex::SHA3_512>>(), 100);
 }
 
 TEST_F(SuiteSensitivity, CtrSuiteFailsOnEveryVector) {

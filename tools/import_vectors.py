@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Bring the NIST known-answer vector files used by the tests into data/Test.
 
-AES, AES-CTR (RFC 3686), SHA, SHA Monte Carlo and Camellia CBC/CFB/OFB files come from
+AES, AES-CTR (RFC 3686), SHA, SHA Monte Carlo, SHA-3, SHA-3 Monte Carlo and Camellia
+CBC/CFB/OFB files come from
 Debian's python3-cryptography-vectors package; the HMAC file and the SP 800-38A
 CTR examples from the shared vectors folder (the HMAC checksum is verified).
 Then data/MANIFEST is rewritten: one line per vector file under the data folder
@@ -39,7 +40,11 @@ AES_RECORDS_PER_MODE = 2138
 SHA_FILES = [
     ("SHA1", "SHA1ShortMsg.rsp"),
     ("SHA1", "SHA1LongMsg.rsp"),
-] + [("SHA2", f"SHA{bits}{kind}Msg.rsp") for bits in (224, 256, 384, 512) for kind in ("Short", "Long")]
+] + [
+    ("SHA2", f"SHA{bits}{kind}Msg.rsp")
+    for bits in (224, 256, 384, 512, "512_224", "512_256")
+    for kind in ("Short", "Long")
+]
 
 HMAC_RECORDS = 1575
 
@@ -48,11 +53,17 @@ CTR_KEY_SIZES = ["128", "192", "256"]
 CTR_RFC_RECORDS_PER_FILE = 3
 CTR_SP_RECORDS_PER_DIRECTION = 3
 
-# SHA512_224 and SHA512_256 Monte files are left out: no suite reads them.
 SHA_MONTE_FILES = [("SHA1", "SHA1Monte.rsp")] + [
-    ("SHA2", f"SHA{bits}Monte.rsp") for bits in (224, 256, 384, 512)
+    ("SHA2", f"SHA{bits}Monte.rsp") for bits in (224, 256, 384, 512, "512_224", "512_256")
 ]
 SHA_MONTE_CHECKPOINTS = 100
+
+# SHA-3 (SHA3VS): laid out like the SHA-2 files. Its Monte Carlo files chain differently (each
+# message is the previous digest alone) but hold a Seed and 100 checkpoints as well.
+SHA3_FILES = [
+    ("SHA3", f"SHA3_{bits}{kind}Msg.rsp") for bits in (224, 256, 384, 512) for kind in ("Short", "Long")
+]
+SHA3_MONTE_FILES = [("SHA3", f"SHA3_{bits}Monte.rsp") for bits in (224, 256, 384, 512)]
 
 # The Camellia files of the package in NIST form: [ENCRYPT] only, four records for each key size.
 # They are renamed like the AES files (mode in the first three characters, direction in the last
@@ -76,11 +87,15 @@ RECORD_KEYS = {
     "KAT_CAMELLIA": b"COUNT",
     "KAT_AES_CTR_EDGES": b"COUNT",
     "KAT_HASH_EDGES": b"Len",
+    "KAT_SHA3": b"Len",
+    "KAT_SHA3_MONTE": b"COUNT",
 }
 
 PUB_AES = "NIST CAVP AESAVS known-answer and MMT vectors"
 PUB_SHA = "NIST CAVP SHAVS byte-oriented vectors"
 PUB_SHA_MONTE = "NIST CAVP SHAVS Monte Carlo vectors"
+PUB_SHA3 = "NIST CAVP SHA3VS byte-oriented vectors"
+PUB_SHA3_MONTE = "NIST CAVP SHA3VS Monte Carlo vectors"
 PUB_HMAC = "NIST CAVP HMACVS vectors (CAVS 11.0)"
 PUB_CTR_SP = "NIST SP 800-38A appendix F.5 CTR examples"
 PUB_CTR_RFC = "RFC 3686 AES-CTR test vectors"
@@ -197,19 +212,19 @@ def byte_aligned_sha_records(data):
     return count
 
 
-def import_sha(source, out_dir, written, origins, report):
+def import_sha(source, out_dir, written, origins, report, files=SHA_FILES, publication=PUB_SHA):
     per_algorithm = {}
-    for folder, name in SHA_FILES:
+    for folder, name in files:
         src = source / "hashes" / folder / name
         if not src.is_file():
             raise VectorImportError(f"missing SHA source file {src}")
         data = src.read_bytes()
         written[out_dir / name] = data
-        origins[out_dir / name] = (PUB_SHA, f"hashes/{folder}/{name}")
+        origins[out_dir / name] = (publication, f"hashes/{folder}/{name}")
         algorithm = name.split("Short")[0].split("Long")[0]
         per_algorithm[algorithm] = per_algorithm.get(algorithm, 0) + byte_aligned_sha_records(data)
     for algorithm, count in per_algorithm.items():
-        report.append(f"  {algorithm:<7} {count:5d} byte-aligned records (ShortMsg + LongMsg)")
+        report.append(f"  {algorithm:<10} {count:5d} byte-aligned records (ShortMsg + LongMsg)")
 
 
 def split_records(section):
@@ -275,8 +290,9 @@ def import_ctr(source, sp_file, out_dir, written, origins, report):
                   f"(SP 800-38A and RFC 3686, both directions)")
 
 
-def import_sha_monte(source, out_dir, written, origins, report):
-    for folder, name in SHA_MONTE_FILES:
+def import_sha_monte(source, out_dir, written, origins, report, files=SHA_MONTE_FILES,
+                     publication=PUB_SHA_MONTE, label="SHA"):
+    for folder, name in files:
         src = source / "hashes" / folder / name
         if not src.is_file():
             raise VectorImportError(f"missing SHA Monte source file {src}")
@@ -285,8 +301,8 @@ def import_sha_monte(source, out_dir, written, origins, report):
         if checkpoints != SHA_MONTE_CHECKPOINTS or count_records(data, b"Seed") != 1:
             raise VectorImportError(f"{src}: expected one Seed and {SHA_MONTE_CHECKPOINTS} checkpoints")
         written[out_dir / name] = data
-        origins[out_dir / name] = (PUB_SHA_MONTE, f"hashes/{folder}/{name}")
-    report.append(f"  SHA Monte {len(SHA_MONTE_FILES)} files of {SHA_MONTE_CHECKPOINTS} checkpoints")
+        origins[out_dir / name] = (publication, f"hashes/{folder}/{name}")
+    report.append(f"  {label} Monte {len(files)} files of {SHA_MONTE_CHECKPOINTS} checkpoints")
 
 
 def import_camellia(source, out_dir, written, origins, report):
@@ -431,7 +447,7 @@ def main(argv):
         output = Path(args.output)
         dirs = {
             name: output / f"KAT_{name}"
-            for name in ("AES", "AES_CTR", "SHA", "SHA_MONTE", "HMAC", "CAMELLIA")
+            for name in ("AES", "AES_CTR", "SHA", "SHA_MONTE", "HMAC", "CAMELLIA", "SHA3", "SHA3_MONTE")
         }
         # Nothing is written until every check has passed.
         written = {}
@@ -443,6 +459,9 @@ def main(argv):
         import_sha_monte(source, dirs["SHA_MONTE"], written, origins, report)
         import_hmac(Path(args.hmac), dirs["HMAC"], written, origins, report)
         import_camellia(source, dirs["CAMELLIA"], written, origins, report)
+        import_sha(source, dirs["SHA3"], written, origins, report, SHA3_FILES, PUB_SHA3)
+        import_sha_monte(source, dirs["SHA3_MONTE"], written, origins, report, SHA3_MONTE_FILES, PUB_SHA3_MONTE,
+                         "SHA-3")
         write_all(written)
         remove_stale(dirs.values(), written, report)
         listed = write_manifest(output.parent, origins)

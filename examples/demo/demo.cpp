@@ -27,6 +27,8 @@
 #include "kavrit/test/padding_edges.hpp"
 #include "kavrit/test/paths.hpp"
 #include "kavrit/test/sha.hpp"
+#include "kavrit/test/sha3.hpp"
+#include "kavrit/test/sha3_monte.hpp"
 #include "kavrit/test/sha_monte.hpp"
 #include "kavrit/test/twofish.hpp"
 #include "kavrit/test/user_vectors.hpp"
@@ -56,6 +58,8 @@ const std::string kMonte = std::string(vectorDirectory("Test/KAT_SHA_MONTE").nam
 const std::string kCTREdges = std::string(vectorDirectory("Test/KAT_AES_CTR_EDGES").name);
 const std::string kHashEdges = std::string(vectorDirectory("Test/KAT_HASH_EDGES").name);
 const std::string kCamellia = std::string(vectorDirectory("Test/KAT_CAMELLIA").name);
+const std::string kSHA3 = std::string(vectorDirectory("Test/KAT_SHA3").name);
+const std::string kSHA3Monte = std::string(vectorDirectory("Test/KAT_SHA3_MONTE").name);
 
 // Every builder against the real implementations. The property suites run as part of the
 // known-answer builders (MD5, SHA, AES and Twofish end with them).
@@ -119,6 +123,32 @@ void buildSuites(SuiteBuilds& b) {
         [] { return makeSHA384PaddingEdgeTests<SHA384>(); });
   b.add("makeSHA512PaddingEdgeTests", "OpenSSL_SHA512", kHashEdges, hmacOf<SHA512>(),
         [] { return makeSHA512PaddingEdgeTests<SHA512>(); });
+  // SHA-512/224 and SHA-512/256: their vectors and checkpoints sit beside SHA-512's.
+  b.add("makeSHA512_224Tests", "OpenSSL_SHA512_224", kSHA,
+        [] { return makeSHA512_224Tests<SHA512_224>(); });
+  b.add("makeSHA512_256Tests", "OpenSSL_SHA512_256", kSHA,
+        [] { return makeSHA512_256Tests<SHA512_256>(); });
+  b.add("makeSHA512_224MonteTests", "OpenSSL_SHA512_224", kMonte,
+        [] { return makeSHA512_224MonteTests<SHA512_224>(); });
+  b.add("makeSHA512_256MonteTests", "OpenSSL_SHA512_256", kMonte,
+        [] { return makeSHA512_256MonteTests<SHA512_256>(); });
+  // SHA-3: the vectors, then SHA3VS's Monte Carlo chains (one digest per message).
+  b.add("makeSHA3_224Tests", "OpenSSL_SHA3_224", kSHA3,
+        [] { return makeSHA3_224Tests<SHA3_224>(); });
+  b.add("makeSHA3_256Tests", "OpenSSL_SHA3_256", kSHA3,
+        [] { return makeSHA3_256Tests<SHA3_256>(); });
+  b.add("makeSHA3_384Tests", "OpenSSL_SHA3_384", kSHA3,
+        [] { return makeSHA3_384Tests<SHA3_384>(); });
+  b.add("makeSHA3_512Tests", "OpenSSL_SHA3_512", kSHA3,
+        [] { return makeSHA3_512Tests<SHA3_512>(); });
+  b.add("makeSHA3_224MonteTests", "OpenSSL_SHA3_224", kSHA3Monte,
+        [] { return makeSHA3_224MonteTests<SHA3_224>(); });
+  b.add("makeSHA3_256MonteTests", "OpenSSL_SHA3_256", kSHA3Monte,
+        [] { return makeSHA3_256MonteTests<SHA3_256>(); });
+  b.add("makeSHA3_384MonteTests", "OpenSSL_SHA3_384", kSHA3Monte,
+        [] { return makeSHA3_384MonteTests<SHA3_384>(); });
+  b.add("makeSHA3_512MonteTests", "OpenSSL_SHA3_512", kSHA3Monte,
+        [] { return makeSHA3_512MonteTests<SHA3_512>(); });
   // A cipher the library has no suite for, from vector files in the NIST layout.
   for (const auto& entry : {std::pair{"CBCCamellia-e.rsp", BlockMode::CBC},
                             std::pair{"CFB128Camellia-e.rsp", BlockMode::CFB},

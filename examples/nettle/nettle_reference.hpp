@@ -1,8 +1,8 @@
 #pragma once
 
-// SHA-256, SHA-512 and AES key types over Nettle's generic hash and cipher tables, adapted to the
-// kavrit interface: second implementations of what examples/openssl adapts, for the differential
-// suites.
+// SHA-256, SHA-512, SHA-512/224, SHA-512/256, SHA3-224 … SHA3-512 and AES key types over Nettle's
+// generic hash and cipher tables, adapted to the kavrit interface: second implementations of what
+// examples/openssl adapts, for the differential suites and as a second opinion on the vectors.
 
 #include <nettle/nettle-meta.h>
 
@@ -51,6 +51,13 @@ class NettleDigest {
 
 using NettleSHA256 = NettleDigest<&nettle_sha256, 256, 512>;
 using NettleSHA512 = NettleDigest<&nettle_sha512, 512, 1024>;
+using NettleSHA512_224 = NettleDigest<&nettle_sha512_224, 224, 1024>;
+using NettleSHA512_256 = NettleDigest<&nettle_sha512_256, 256, 1024>;
+// A SHA-3 block is the sponge's rate.
+using NettleSHA3_224 = NettleDigest<&nettle_sha3_224, 224, 1152>;
+using NettleSHA3_256 = NettleDigest<&nettle_sha3_256, 256, 1088>;
+using NettleSHA3_384 = NettleDigest<&nettle_sha3_384, 384, 832>;
+using NettleSHA3_512 = NettleDigest<&nettle_sha3_512, 512, 576>;
 
 // A block cipher over Nettle's generic cipher table `Meta` (AES, Camellia, ...).
 template <const nettle_cipher* Meta, long KeyBits>

@@ -1,7 +1,8 @@
 #pragma once
 
-// SHA-1, SHA-224, SHA-256, SHA-384, SHA-512 and MD5 digest types over OpenSSL's EVP, adapted to
-// kavrit::Hash. `hash` feeds every chunk of a lazy message to one streaming context.
+// SHA-1, SHA-224, SHA-256, SHA-384, SHA-512, SHA-512/224, SHA-512/256, SHA3-224 … SHA3-512 and
+// MD5 digest types over OpenSSL's EVP, adapted to kavrit::Hash. `hash` feeds every chunk of a lazy
+// message to one streaming context. A SHA-3 block is the sponge's rate.
 
 #include <openssl/evp.h>
 
@@ -80,5 +81,11 @@ using SHA256 = OpenSSLDigest<EVP_sha256, 256, 512>;
 using SHA384 = OpenSSLDigest<EVP_sha384, 384, 1024>;
 using SHA512 = OpenSSLDigest<EVP_sha512, 512, 1024>;
 using MD5 = OpenSSLDigest<EVP_md5, 128, 512>;
+using SHA512_224 = OpenSSLDigest<EVP_sha512_224, 224, 1024>;
+using SHA512_256 = OpenSSLDigest<EVP_sha512_256, 256, 1024>;
+using SHA3_224 = OpenSSLDigest<EVP_sha3_224, 224, 1152>;
+using SHA3_256 = OpenSSLDigest<EVP_sha3_256, 256, 1088>;
+using SHA3_384 = OpenSSLDigest<EVP_sha3_384, 384, 832>;
+using SHA3_512 = OpenSSLDigest<EVP_sha3_512, 512, 576>;
 
 }  // namespace kavrit::examples

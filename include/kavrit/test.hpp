@@ -24,6 +24,8 @@
 #include "kavrit/test/md5.hpp"
 #include "kavrit/test/padding_edges.hpp"
 #include "kavrit/test/sha.hpp"
+#include "kavrit/test/sha3.hpp"
+#include "kavrit/test/sha3_monte.hpp"
 #include "kavrit/test/sha_monte.hpp"
 #include "kavrit/test/state_laws.hpp"
 #include "kavrit/test/test_tree.hpp"

@@ -46,9 +46,10 @@ bool isFileOf(std::string_view algorithm, std::string_view fileName) {
   return token == algorithm && (fileName.size() == token.size() || fileName[token.size()] != '_');
 }
 
-std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm) {
+std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm,
+                           std::string_view directoryName) {
   static constexpr std::string_view kRequired[] = {"Msg", "MD", "Len"};
-  const VectorDirectory& directory = vectorDirectory("Test/KAT_SHA");
+  const VectorDirectory& directory = vectorDirectory(directoryName);
   std::size_t index = 0;
   std::vector<Test> tests = buildVectorTests(VectorSuite<bool>{
       .directory = getDataFileName(std::string(directory.name)),

@@ -1,6 +1,6 @@
 #include "kavrit/test/sha_monte.hpp"
 
-#include <array>
+#include <deque>
 #include <stdexcept>
 
 #include "kavrit/test/paths.hpp"
@@ -14,20 +14,21 @@ namespace {
 
 // The checkpoint closed by the COUNT and MD at positions `count` and `md` of the record, starting
 // from the digest at `start` (the Seed or the MD before).
-Test checkpointTest(const AnyHash& hash, std::string_view algorithm, const RecordRef& record,
-                    std::uint32_t start, std::uint32_t count, std::uint32_t md) {
+Test checkpointTest(const AnyHash& hash, std::string_view algorithm, std::size_t window,
+                    const RecordRef& record, std::uint32_t start, std::uint32_t count,
+                    std::uint32_t md) {
   const KatRecord& fields = *record.record;
   KnownAnswer answer(record, "Nist" + std::string(algorithm) + "Monte-" + fields[count].value);
   answer.showOnly({start, count, md}).atLine(fields[count].line);
   std::string startName =
       start == 0 ? "the Seed" : "the MD recorded for COUNT = " + fields[start - 1].value;
   return knownAnswerTest(
-      std::move(answer),
-      [&hash, start, count, md, startName = std::move(startName)](const KnownAnswer& answer) {
+      std::move(answer), [&hash, window, start, count, md,
+                          startName = std::move(startName)](const KnownAnswer& answer) {
         const KatRecord& f = *answer.ref().record;
         const ByteString first = answer.bytes(f[start]);
         const ByteString expected = answer.bytes(f[md]);
-        const Outcome outcome = iterate(hash, first);
+        const Outcome outcome = iterate(hash, first, window);
         std::string what = "checkpoint COUNT = " + f[count].value + ", " +
                            std::to_string(kIterations) + " iterations from " + startName;
         if (outcome.firstSplit != 0) {
@@ -40,30 +41,36 @@ Test checkpointTest(const AnyHash& hash, std::string_view algorithm, const Recor
 
 }  // namespace
 
-Outcome iterate(const AnyHash& hash, const ByteString& start) {
-  std::array<ByteString, 3> strict{start, start, start};
-  std::array<ByteString, 3> lazy = strict;
+Outcome iterate(const AnyHash& hash, const ByteString& start, std::size_t window) {
+  if (window == 0) throw std::invalid_argument("Monte Carlo procedure: a window of no digests");
+  // The last `window` digests of each entry point, oldest first.
+  std::deque<ByteString> strict(window, start);
+  std::deque<ByteString> lazy = strict;
   Outcome outcome;
   ByteString message;
+  const auto join = [&message](const std::deque<ByteString>& mds) -> const ByteString& {
+    message.clear();
+    for (const ByteString& md : mds) message.insert(message.end(), md.begin(), md.end());
+    return message;
+  };
   for (std::size_t step = 1; step <= kIterations; ++step) {
-    message.clear();
-    for (const ByteString& md : strict) message.insert(message.end(), md.begin(), md.end());
-    ByteString s = hash.hashStrictBytes(message);
-    message.clear();
-    for (const ByteString& md : lazy) message.insert(message.end(), md.begin(), md.end());
-    ByteString l = hash.hashBytes(chunked(message, kChunkSize));
+    ByteString s = hash.hashStrictBytes(join(strict));
+    ByteString l = hash.hashBytes(chunked(join(lazy), kChunkSize));
     if (outcome.firstSplit == 0 && s != l) outcome.firstSplit = step;
-    strict = {std::move(strict[1]), std::move(strict[2]), std::move(s)};
-    lazy = {std::move(lazy[1]), std::move(lazy[2]), std::move(l)};
+    strict.pop_front();
+    strict.push_back(std::move(s));
+    lazy.pop_front();
+    lazy.push_back(std::move(l));
   }
-  outcome.strict = std::move(strict[2]);
-  outcome.lazy = std::move(lazy[2]);
+  outcome.strict = std::move(strict.back());
+  outcome.lazy = std::move(lazy.back());
   return outcome;
 }
 
-std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm) {
+std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm,
+                           std::string_view directoryName, std::size_t window) {
   static constexpr std::string_view kRequired[] = {"Seed"};
-  const VectorDirectory& directory = vectorDirectory("Test/KAT_SHA_MONTE");
+  const VectorDirectory& directory = vectorDirectory(directoryName);
   return buildVectorTests(VectorSuite<bool>{
       .directory = getDataFileName(std::string(directory.name)),
       .recordKey = directory.recordKey,
@@ -84,7 +91,7 @@ std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm) {
                 count = i;
               } else if (fields[i].name == "MD" && count != kNone) {
                 if (start != kNone) {
-                  out.push_back(checkpointTest(hash, algorithm, record, start, count, i));
+                  out.push_back(checkpointTest(hash, algorithm, window, record, start, count, i));
                 }
                 start = i;
                 count = kNone;

@@ -18,6 +18,8 @@ constexpr VectorDirectory kDirectories[] = {
     {"Test/KAT_CAMELLIA",        "COUNT",   "COUNT"},
     {"Test/KAT_AES_CTR_EDGES",   "COUNT",   "COUNT"},
     {"Test/KAT_HASH_EDGES",      "Len",     "Len"},
+    {"Test/KAT_SHA3",            "Len",     "Len"},
+    {"Test/KAT_SHA3_MONTE",      "Seed",    "COUNT"},
 };
 // clang-format on
 

@@ -25,6 +25,8 @@
 #include "kavrit/test/aes_ctr.hpp"
 #include "kavrit/test/hmac.hpp"
 #include "kavrit/test/sha.hpp"
+#include "kavrit/test/sha3.hpp"
+#include "kavrit/test/sha3_monte.hpp"
 #include "kavrit/test/sha_monte.hpp"
 #include "kavrit/test/twofish.hpp"
 #include "nettle/nettle_twofish.hpp"
@@ -49,7 +51,23 @@ Builder shaBuilder(std::string_view name, std::uint8_t /*pick*/) {
   if (name.starts_with("SHA224")) return [] { return kavrit::test::makeSHA224Tests<SHA224>(); };
   if (name.starts_with("SHA256")) return [] { return kavrit::test::makeSHA256Tests<SHA256>(); };
   if (name.starts_with("SHA384")) return [] { return kavrit::test::makeSHA384Tests<SHA384>(); };
+  if (name.starts_with("SHA512_224")) {
+    return [] { return kavrit::test::makeSHA512_224Tests<SHA512_224>(); };
+  }
+  if (name.starts_with("SHA512_256")) {
+    return [] { return kavrit::test::makeSHA512_256Tests<SHA512_256>(); };
+  }
   return [] { return kavrit::test::makeSHA512Tests<SHA512>(); };
+}
+
+Builder sha3Builder(std::string_view name, std::uint8_t /*pick*/) {
+  if (name.starts_with("SHA3_224"))
+    return [] { return kavrit::test::makeSHA3_224Tests<SHA3_224>(); };
+  if (name.starts_with("SHA3_256"))
+    return [] { return kavrit::test::makeSHA3_256Tests<SHA3_256>(); };
+  if (name.starts_with("SHA3_384"))
+    return [] { return kavrit::test::makeSHA3_384Tests<SHA3_384>(); };
+  return [] { return kavrit::test::makeSHA3_512Tests<SHA3_512>(); };
 }
 
 Builder hmacBuilder(std::string_view /*name*/, std::uint8_t pick) {
@@ -100,7 +118,26 @@ Builder monteBuilder(std::string_view name, std::uint8_t /*pick*/) {
   if (name.starts_with("SHA384")) {
     return [] { return kavrit::test::makeSHA384MonteTests<SHA384>(); };
   }
+  if (name.starts_with("SHA512_224")) {
+    return [] { return kavrit::test::makeSHA512_224MonteTests<SHA512_224>(); };
+  }
+  if (name.starts_with("SHA512_256")) {
+    return [] { return kavrit::test::makeSHA512_256MonteTests<SHA512_256>(); };
+  }
   return [] { return kavrit::test::makeSHA512MonteTests<SHA512>(); };
+}
+
+Builder sha3MonteBuilder(std::string_view name, std::uint8_t /*pick*/) {
+  if (name.starts_with("SHA3_224")) {
+    return [] { return kavrit::test::makeSHA3_224MonteTests<SHA3_224>(); };
+  }
+  if (name.starts_with("SHA3_256")) {
+    return [] { return kavrit::test::makeSHA3_256MonteTests<SHA3_256>(); };
+  }
+  if (name.starts_with("SHA3_384")) {
+    return [] { return kavrit::test::makeSHA3_384MonteTests<SHA3_384>(); };
+  }
+  return [] { return kavrit::test::makeSHA3_512MonteTests<SHA3_512>(); };
 }
 
 Builder twofishBuilder(std::string_view /*name*/, std::uint8_t pick) {
@@ -138,7 +175,9 @@ struct Setup {
                 {"Test/KAT_AES", namesIn(source / "Test/KAT_AES"), aesBuilder},
                 {"Test/KAT_TWOFISH", namesIn(source / "Test/KAT_TWOFISH"), twofishBuilder},
                 {"Test/KAT_AES_CTR", namesIn(source / "Test/KAT_AES_CTR"), ctrBuilder},
-                {"Test/KAT_SHA_MONTE", namesIn(source / "Test/KAT_SHA_MONTE"), monteBuilder}};
+                {"Test/KAT_SHA_MONTE", namesIn(source / "Test/KAT_SHA_MONTE"), monteBuilder},
+                {"Test/KAT_SHA3", namesIn(source / "Test/KAT_SHA3"), sha3Builder},
+                {"Test/KAT_SHA3_MONTE", namesIn(source / "Test/KAT_SHA3_MONTE"), sha3MonteBuilder}};
   }
 };
 

@@ -16,7 +16,7 @@ grep -h -o -m 20 '= [0-9a-fA-F]\{2,64\}' "$src"/KAT_AES/ECB*128e.rsp | cut -c3- 
   while read -r hex; do printf '%s' "$hex" >"$out/hex/$hex"; done
 
 family=0
-for dir in KAT_SHA KAT_HMAC KAT_AES KAT_TWOFISH KAT_AES_CTR KAT_SHA_MONTE; do
+for dir in KAT_SHA KAT_HMAC KAT_AES KAT_TWOFISH KAT_AES_CTR KAT_SHA_MONTE KAT_SHA3 KAT_SHA3_MONTE; do
   index=0
   for f in $(ls "$src/$dir" | sort); do
     for pick in 0 1 2; do

@@ -1,8 +1,9 @@
 #pragma once
 
 /// @file
-/// Known-answer suites of SHA-1, SHA-224, SHA-256, SHA-384 and SHA-512 from the NIST byte-oriented
-/// vector files in Test/KAT_SHA of the data directory, together with the hash property laws.
+/// Known-answer suites of SHA-1, SHA-224, SHA-256, SHA-384, SHA-512, SHA-512/224 and SHA-512/256
+/// from the NIST byte-oriented vector files in Test/KAT_SHA of the data directory, together with
+/// the hash property laws.
 
 #include <cstddef>
 #include <string>
@@ -32,18 +33,21 @@ std::string_view algorithmToken(std::string_view fileName);
 /// files belong to neither SHA-512 nor SHA-384, and a "SHA256..." file to SHA-256 alone.
 bool isFileOf(std::string_view algorithm, std::string_view fileName);
 
-/// One unit case per vector of `algorithm` from getDataFileName("Test/KAT_SHA"), in directory
-/// order, named "Nist<algorithm>-<index>" (from 1 across the files): the strict digest and the
-/// digest of the message in chunks of kChunkSize bytes both serialise to the vector's digest. A
-/// record without "Msg", "MD" or "Len" is skipped, and so is a bit-oriented one (a Len that is a
-/// positive integer but no multiple of 8); neither takes an index. The property group follows
-/// the cases.
-std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm);
+/// One unit case per vector of `algorithm` from getDataFileName(directory), in directory order,
+/// named "Nist<algorithm>-<index>" (from 1 across the files): the strict digest and the digest of
+/// the message in chunks of kChunkSize bytes both serialise to the vector's digest. Files are
+/// chosen by isFileOf. A record without "Msg", "MD" or "Len" is skipped, and so is a bit-oriented
+/// one (a Len that is a positive integer but no multiple of 8); neither takes an index. The
+/// property group follows the cases. `directory` is an entry of vectorDirectories() whose records
+/// start at "Len".
+std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm,
+                           std::string_view directory = "Test/KAT_SHA");
 
 /// The same for digest type D.
 template <Hash D>
-std::vector<Test> getTests(std::string_view algorithm) {
-  return getTests(anyHash<D>(), algorithm);
+std::vector<Test> getTests(std::string_view algorithm,
+                           std::string_view directory = "Test/KAT_SHA") {
+  return getTests(anyHash<D>(), algorithm, directory);
 }
 
 }  // namespace detail::sha
@@ -88,6 +92,22 @@ template <Hash D>
 std::vector<Test> makeSHA512Tests() {
   return detail::sha::getTests<D>("SHA512");
 }
+/// The NIST SHA-512/224 vectors ("NistSHA512_224-<i>") followed by the property group.
+inline std::vector<Test> makeSHA512_224Tests(const AnyHash& hash) {
+  return detail::sha::getTests(hash, "SHA512_224");
+}
+template <Hash D>
+std::vector<Test> makeSHA512_224Tests() {
+  return detail::sha::getTests<D>("SHA512_224");
+}
+/// The NIST SHA-512/256 vectors ("NistSHA512_256-<i>") followed by the property group.
+inline std::vector<Test> makeSHA512_256Tests(const AnyHash& hash) {
+  return detail::sha::getTests(hash, "SHA512_256");
+}
+template <Hash D>
+std::vector<Test> makeSHA512_256Tests() {
+  return detail::sha::getTests<D>("SHA512_256");
+}
 
 // The same, for a caller that has a digest value at hand; the value is never read.
 template <Hash D>
@@ -109,6 +129,14 @@ std::vector<Test> makeSHA384Tests(const D& /*digest*/) {
 template <Hash D>
 std::vector<Test> makeSHA512Tests(const D& /*digest*/) {
   return makeSHA512Tests<D>();
+}
+template <Hash D>
+std::vector<Test> makeSHA512_224Tests(const D& /*digest*/) {
+  return makeSHA512_224Tests<D>();
+}
+template <Hash D>
+std::vector<Test> makeSHA512_256Tests(const D& /*digest*/) {
+  return makeSHA512_256Tests<D>();
 }
 
 }  // namespace kavrit::test
