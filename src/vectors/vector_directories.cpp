@@ -18,6 +18,9 @@ constexpr VectorDirectory kDirectories[] = {
     {"Test/KAT_CAMELLIA",        "COUNT",   "COUNT"},
     {"Test/KAT_AES_CTR_EDGES",   "COUNT",   "COUNT"},
     {"Test/KAT_HASH_EDGES",      "Len",     "Len"},
+    {"Test/KAT_HMAC_RFC",        "COUNT",   "COUNT"},
+    {"Test/KAT_HKDF",            "COUNT",   "COUNT"},
+    {"Test/KAT_PBKDF2",          "COUNT",   "COUNT"},
 };
 // clang-format on
 
