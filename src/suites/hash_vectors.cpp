@@ -37,6 +37,16 @@ void checkMacs(const KnownAnswer& answer, const AnyHash& hash, const ByteString&
                std::pair(strict, lazy), std::pair(mac, mac));
 }
 
+std::size_t checkedLength(const KnownAnswer& answer, std::string_view lengthField,
+                          std::string_view bytesField, const ByteString& bytes) {
+  const long long length = answer.integer(lengthField);
+  if (length < 0 || static_cast<unsigned long long>(length) != bytes.size()) {
+    answer.fail(std::string(lengthField) + " = " + std::to_string(length) + " but the " +
+                std::string(bytesField) + " holds " + std::to_string(bytes.size()) + " bytes");
+  }
+  return bytes.size();
+}
+
 std::string_view vectorAlgorithm(const AnyHash& hash, std::span<const std::string_view> supported,
                                  std::string_view vectors) {
   struct Lengths {

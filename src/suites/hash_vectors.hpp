@@ -3,6 +3,7 @@
 // The comparisons the hash known-answer families share: both entry points of the digest, and both
 // of HMAC, against a vector's value.
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <span>
@@ -25,6 +26,11 @@ void checkDigests(const KnownAnswer& answer, const AnyHash& hash, const ByteStri
 void checkMacs(const KnownAnswer& answer, const AnyHash& hash, const ByteString& key,
                const ByteString& message, const ByteString& mac,
                std::optional<long long> tagBytes = std::nullopt);
+
+/// The record's integer field `lengthField` ("L", "LENGTH") as a byte count; fails the test,
+/// naming both fields, unless it is the length of `bytes`, the decoded field `bytesField`.
+std::size_t checkedLength(const KnownAnswer& answer, std::string_view lengthField,
+                          std::string_view bytesField, const ByteString& bytes);
 
 /// The one name of `supported` ("MD5", "SHA1", "SHA224", "SHA256", "SHA384", "SHA512") whose
 /// output and block lengths `hash` reports. Throws std::invalid_argument saying that `vectors`

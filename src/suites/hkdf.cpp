@@ -32,12 +32,7 @@ std::vector<Test> makeHKDFTests(const AnyHash& hash) {
               const ByteString ikm = vector.bytes("IKM");
               const ByteString info = vector.bytes("info");
               const ByteString okm = vector.bytes("OKM");
-              const long long length = vector.integer("L");
-              if (length < 0 || static_cast<std::size_t>(length) != okm.size()) {
-                vector.fail("L = " + std::to_string(length) + " but the OKM holds " +
-                            std::to_string(okm.size()) + " bytes");
-              }
-              const auto l = static_cast<std::size_t>(length);
+              const std::size_t l = detail::checkedLength(vector, "L", "OKM", okm);
               vector.check("hkdfExtract of salt and IKM against the PRK",
                            hash.hkdfExtract(salt, ikm), vector.bytes("PRK"));
               vector.check(

@@ -1,7 +1,12 @@
 #include "kavrit/test/rfc_hmac.hpp"
 
+#include <cstddef>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "suites/hash_vectors.hpp"
 #include "vectors/known_answer.hpp"
