@@ -201,7 +201,7 @@ ByteString pbkdf2(const ByteString& password, const ByteString& salt, std::uint6
     if (iterations == 0) {
       throw std::invalid_argument("pbkdf2: the iteration count must be at least 1");
     }
-    if ((length + hashBytes - 1) / hashBytes > 0xffffffffu) {
+    if (length / hashBytes + (length % hashBytes != 0 ? 1 : 0) > 0xffffffffu) {
       throw std::invalid_argument("pbkdf2: an output of " + std::to_string(length) +
                                   " bytes needs more than 2^32 - 1 blocks, the most RFC 8018 "
                                   "allows");
