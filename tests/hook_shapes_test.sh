@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A key or digest type with a member named like a hook but of another shape must not compile:
-# otherwise the suites would quietly test kavrit's generic mode or HMAC instead of the member.
+# otherwise the suites would quietly test kavrit's generic mode, HMAC, HKDF or PBKDF2 instead of
+# the member.
 # Each case is compiled as a user's test file would be (asking for a suite); it must fail, and the
 # error must name the hook and the shape it needs. The last case, with the documented shapes,
 # must compile.
@@ -80,9 +81,17 @@ compile hmac_byte_key fails 'static D hmac(const kavrit::MacKey<D>&, const kavri
   '' 'static Digest hmac(const ByteString&, const LazyByteString&) { return {}; }'
 compile hmacStrict_not_static fails 'member named `hmacStrict`' \
   '' 'Digest hmacStrict(const MacKey<Digest>&, const ByteString&) const { return {}; }'
+compile hkdfExpand_returns_int fails 'static kavrit::ByteString hkdfExpand(const kavrit::ByteString& prk' \
+  '' 'static int hkdfExpand(const ByteString&, const ByteString&, std::size_t) { return 0; }'
+compile hkdf_without_info fails 'member named `hkdf`' \
+  '' 'static ByteString hkdf(const ByteString&, const ByteString&, std::size_t) { return {}; }'
+compile pbkdf2_not_static fails 'member named `pbkdf2`' \
+  '' 'ByteString pbkdf2(const ByteString&, const ByteString&, std::uint64_t, std::size_t) const { return {}; }'
 compile documented_shapes compiles '' \
   'std::pair<LazyByteString, IV<Key>> ctrLazy(const IV<Key>& iv, const LazyByteString& in) const { return {in, iv}; }' \
-  'static Digest hmac(const MacKey<Digest>&, const LazyByteString&) { return {}; }'
+  'static Digest hmac(const MacKey<Digest>&, const LazyByteString&) { return {}; }
+  static ByteString hkdfExtract(const ByteString&, const ByteString&) { return {}; }
+  static ByteString pbkdf2(const ByteString&, const ByteString&, std::uint64_t, std::size_t) { return {}; }'
 
 [ "$failures" -eq 0 ] || exit 1
 echo "hook shapes: every misshapen hook is a compile error naming it"

@@ -38,6 +38,7 @@ cat >"$work/adapters.cpp" <<'EOF'
 #include "openssl/openssl_aes.hpp"
 #include "openssl/openssl_camellia.hpp"
 #include "openssl/openssl_digest.hpp"
+#include "openssl/openssl_kdf.hpp"
 
 namespace {
 
@@ -79,6 +80,14 @@ void checkDigest() {
   expect(parsed && *parsed == strict, "parse");
 }
 
+// A digest type with OpenSSL's own HKDF and PBKDF2 agrees with kavrit's over its digest.
+template <class D, class Plain>
+void checkKDF() {
+  const ByteString salt = bytes(13, 2), ikm = bytes(22, 4), info = bytes(10, 6);
+  expect(kavrit::hkdf<D>(salt, ikm, info, 42) == kavrit::hkdf<Plain>(salt, ikm, info, 42), "hkdf");
+  expect(kavrit::pbkdf2<D>(ikm, salt, 3, 42) == kavrit::pbkdf2<Plain>(ikm, salt, 3, 42), "pbkdf2");
+}
+
 #define CHECK_CHAINED_MODE(NAME, UN)                                           \
   {                                                                            \
     const auto [out, next] = kavrit::NAME(key, iv, m);                         \
@@ -113,6 +122,7 @@ int main() {
   checkDigest<kavrit::examples::SHA512>();
   checkDigest<kavrit::examples::MD5>();
   checkDigest<kavrit::examples::NettleSHA256>();
+  checkKDF<kavrit::examples::OpenSSLKDFSHA256, kavrit::examples::SHA256>();
   checkCipher<kavrit::examples::AES128>();
   checkCipher<kavrit::examples::AES256>();
   checkCipher<kavrit::examples::Twofish192>();

@@ -38,6 +38,11 @@
 #include "openssl/openssl_camellia.hpp"
 #include "openssl/openssl_digest.hpp"
 #include "summary.hpp"
+// HMAC from the RFCs, HKDF and PBKDF2.
+#include "kavrit/test/hkdf.hpp"
+#include "kavrit/test/pbkdf2.hpp"
+#include "kavrit/test/rfc_hmac.hpp"
+#include "openssl/openssl_kdf.hpp"
 
 namespace {
 
@@ -165,6 +170,37 @@ void buildSuites(SuiteBuilds& b) {
   }
 }
 
+// HMAC from the RFC test cases, HKDF and PBKDF2: kavrit's generic HKDF over OpenSSL's digests and
+// OpenSSL's own HKDF and PBKDF2 as hooks. The PBKDF2 row holds the "Slow" group (RFC 6070's 2^24
+// iterations, a few seconds through OpenSSL; about half a minute through kavrit's generic PBKDF2).
+void buildKDFSuites(SuiteBuilds& b) {
+  const std::string hmacRFC(vectorDirectory("Test/KAT_HMAC_RFC").name);
+  const std::string hkdf(vectorDirectory("Test/KAT_HKDF").name);
+  const std::string pbkdf2(vectorDirectory("Test/KAT_PBKDF2").name);
+  b.add("makeRFC4231HMACTests", "OpenSSL_SHA224", hmacRFC, hmacOf<SHA224>(),
+        [] { return makeRFC4231HMACTests<SHA224>(); });
+  b.add("makeRFC4231HMACTests", "OpenSSL_SHA256", hmacRFC, hmacOf<SHA256>(),
+        [] { return makeRFC4231HMACTests<SHA256>(); });
+  b.add("makeRFC4231HMACTests", "OpenSSL_SHA384", hmacRFC, hmacOf<SHA384>(),
+        [] { return makeRFC4231HMACTests<SHA384>(); });
+  b.add("makeRFC4231HMACTests", "OpenSSL_SHA512", hmacRFC, hmacOf<SHA512>(),
+        [] { return makeRFC4231HMACTests<SHA512>(); });
+  b.add("makeRFC2202HMACTests", "OpenSSL_MD5", hmacRFC, hmacOf<MD5>(),
+        [] { return makeRFC2202HMACTests<MD5>(); });
+  b.add("makeRFC2202HMACTests", "OpenSSL_SHA1", hmacRFC, hmacOf<SHA1>(),
+        [] { return makeRFC2202HMACTests<SHA1>(); });
+  b.add("makeHKDFTests", "OpenSSL_SHA1", hkdf, describeHKDFImplementations(anyHash<SHA1>()),
+        [] { return makeHKDFTests<SHA1>(); });
+  b.add("makeHKDFTests", "OpenSSL_SHA256", hkdf, describeHKDFImplementations(anyHash<SHA256>()),
+        [] { return makeHKDFTests<SHA256>(); });
+  b.add("makeHKDFTests", "OpenSSL_KDF_SHA256", hkdf,
+        describeHKDFImplementations(anyHash<OpenSSLKDFSHA256>()),
+        [] { return makeHKDFTests<OpenSSLKDFSHA256>(); });
+  b.add("makePBKDF2Tests", "OpenSSL_KDF_SHA1", pbkdf2,
+        describePBKDF2Implementation(anyHash<OpenSSLKDFSHA1>()),
+        [] { return makePBKDF2Tests<OpenSSLKDFSHA1>(); });
+}
+
 // Everything for one algorithm in one call, for one hash and one cipher: the same tests as the
 // rows of their builders above, with the same test names. Both read several vector directories,
 // all below Test/.
@@ -210,6 +246,7 @@ int main(int argc, char** argv) {
     builds.addProblem("VECTOR DATA: " + describe(problem));
   }
   buildSuites(builds);
+  buildKDFSuites(builds);
   kavrit::demo::addBoundarySuites(builds);
   addAlgorithmSuites(builds);
   if (withBroken) addBrokenSuites(builds);

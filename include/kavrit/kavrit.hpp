@@ -6,4 +6,5 @@
 #include "kavrit/block_cipher.hpp"
 #include "kavrit/byte_string.hpp"
 #include "kavrit/hash.hpp"
+#include "kavrit/kdf.hpp"
 #include "kavrit/padding.hpp"

@@ -32,3 +32,7 @@
 #include "kavrit/test/twofish.hpp"
 #include "kavrit/test/user_vectors.hpp"
 #include "kavrit/test/vector_directories.hpp"
+// HMAC from the RFCs, HKDF and PBKDF2.
+#include "kavrit/test/hkdf.hpp"
+#include "kavrit/test/pbkdf2.hpp"
+#include "kavrit/test/rfc_hmac.hpp"

@@ -20,6 +20,9 @@ constexpr VectorDirectory kDirectories[] = {
     {"Test/KAT_HASH_EDGES",      "Len",     "Len"},
     {"Test/KAT_SHA3",            "Len",     "Len"},
     {"Test/KAT_SHA3_MONTE",      "Seed",    "COUNT"},
+    {"Test/KAT_HMAC_RFC",        "COUNT",   "COUNT"},
+    {"Test/KAT_HKDF",            "COUNT",   "COUNT"},
+    {"Test/KAT_PBKDF2",          "COUNT",   "COUNT"},
 };
 // clang-format on
 

@@ -4,8 +4,11 @@
 /// A hash behind virtual calls, as kavrit/test/any_block_cipher.hpp is for block ciphers: every
 /// suite builder of a digest type D hands `anyHash<D>()` to the library. Digests travel as
 /// `Digest` values that keep D's own equality and text form; HMAC goes through `kavrit::hmac` and
-/// `kavrit::hmacStrict`, so a digest type's own HMAC members are what gets tested.
+/// `kavrit::hmacStrict`, and HKDF and PBKDF2 through `kavrit::hkdf...` and `kavrit::pbkdf2`, so a
+/// digest type's own HMAC and key derivation members are what gets tested.
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -15,6 +18,7 @@
 #include <vector>
 
 #include "kavrit/hash.hpp"
+#include "kavrit/kdf.hpp"
 
 namespace kavrit::test {
 
@@ -67,10 +71,26 @@ class AnyHash {
                                           const ByteString& message) const = 0;
   /// The HMAC hooks the digest type brings itself (see kavrit::ownHashHooks).
   [[nodiscard]] virtual std::vector<std::string_view> ownHooks() const = 0;
+  /// `kavrit::hkdfExtract`, `hkdfExpand`, `hkdf` and `pbkdf2` over the digest type.
+  [[nodiscard]] virtual ByteString hkdfExtract(const ByteString& salt,
+                                               const ByteString& ikm) const = 0;
+  [[nodiscard]] virtual ByteString hkdfExpand(const ByteString& prk, const ByteString& info,
+                                              std::size_t length) const = 0;
+  [[nodiscard]] virtual ByteString hkdf(const ByteString& salt, const ByteString& ikm,
+                                        const ByteString& info, std::size_t length) const = 0;
+  [[nodiscard]] virtual ByteString pbkdf2(const ByteString& password, const ByteString& salt,
+                                          std::uint64_t iterations, std::size_t length) const = 0;
+  /// The key derivation hooks the digest type brings itself (see kavrit::ownKDFHooks).
+  [[nodiscard]] virtual std::vector<std::string_view> ownKDFHooks() const = 0;
 };
 
 /// Which HMAC a suite tests: "own hmac/hmacStrict", "kavrit hmac/hmacStrict" or a mix.
 std::string describeHMACImplementations(const AnyHash& hash);
+/// Which HKDF a suite tests, in the same form: "kavrit hkdfExtract/hkdfExpand/hkdf", "own hkdf,
+/// kavrit hkdfExtract/hkdfExpand", ...
+std::string describeHKDFImplementations(const AnyHash& hash);
+/// Which PBKDF2 a suite tests: "own pbkdf2" or "kavrit pbkdf2".
+std::string describePBKDF2Implementation(const AnyHash& hash);
 
 namespace detail {
 
@@ -123,6 +143,22 @@ class HashModel final : public AnyHash {
     return digestOf<D>(kavrit::hmacStrict(MacKey<D>(key), message));
   }
   std::vector<std::string_view> ownHooks() const override { return ownHashHooks<D>(); }
+  ByteString hkdfExtract(const ByteString& salt, const ByteString& ikm) const override {
+    return kavrit::hkdfExtract<D>(salt, ikm);
+  }
+  ByteString hkdfExpand(const ByteString& prk, const ByteString& info,
+                        std::size_t length) const override {
+    return kavrit::hkdfExpand<D>(prk, info, length);
+  }
+  ByteString hkdf(const ByteString& salt, const ByteString& ikm, const ByteString& info,
+                  std::size_t length) const override {
+    return kavrit::hkdf<D>(salt, ikm, info, length);
+  }
+  ByteString pbkdf2(const ByteString& password, const ByteString& salt, std::uint64_t iterations,
+                    std::size_t length) const override {
+    return kavrit::pbkdf2<D>(password, salt, iterations, length);
+  }
+  std::vector<std::string_view> ownKDFHooks() const override { return kavrit::ownKDFHooks<D>(); }
 };
 
 }  // namespace detail
