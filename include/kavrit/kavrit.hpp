@@ -5,5 +5,7 @@
 
 #include "kavrit/block_cipher.hpp"
 #include "kavrit/byte_string.hpp"
+#include "kavrit/cmac.hpp"
 #include "kavrit/hash.hpp"
+#include "kavrit/key_wrap.hpp"
 #include "kavrit/padding.hpp"

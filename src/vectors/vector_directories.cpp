@@ -20,6 +20,8 @@ constexpr VectorDirectory kDirectories[] = {
     {"Test/KAT_HASH_EDGES",      "Len",     "Len"},
     {"Test/KAT_SHA3",            "Len",     "Len"},
     {"Test/KAT_SHA3_MONTE",      "Seed",    "COUNT"},
+    {"Test/KAT_CMAC",            "COUNT",   "COUNT"},
+    {"Test/KAT_KEYWRAP",         "COUNT",   "COUNT"},
 };
 // clang-format on
 
