@@ -27,6 +27,8 @@ using support::contains;
 using support::CorrectAES;
 using support::failingProperties;
 using support::failureOf;
+using support::IdentityCipher;
+using support::randomBytes;
 using support::ScratchVectorDir;
 using Tree = kavrit::test::Test;
 
@@ -106,12 +108,6 @@ ByteString nettleCmac(const ByteString& key, const ByteString& message) {
   return tag;
 }
 
-ByteString randomBytes(std::mt19937& rng, std::size_t n) {
-  ByteString out(n);
-  for (auto& b : out) b = static_cast<std::uint8_t>(rng());
-  return out;
-}
-
 // `message` cut at random points, empty chunks included.
 LazyByteString randomChunks(std::mt19937& rng, const ByteString& message) {
   std::vector<ByteString> chunks;
@@ -162,18 +158,9 @@ TEST(CMACGeneric, AgreesWithNettle) {
   agreeOnRandomInputs<TripleDES>(24, nettleCmac);
 }
 
-// An identity cipher with 256-bit blocks.
-struct WideBlock {
-  static long blockSize() { return 256; }
-  static long keyLength() { return 128; }
-  static std::optional<WideBlock> buildKey(const ByteString&) { return WideBlock{}; }
-  ByteString encryptBlock(const ByteString& in) const { return in; }
-  ByteString decryptBlock(const ByteString& in) const { return in; }
-};
-
 TEST(CMACGeneric, RefusesBlockSizesWithoutASubkeyConstant) {
   try {
-    (void)kavrit::cmac(WideBlock{}, ByteString(3));
+    (void)kavrit::cmac(IdentityCipher<256>{}, ByteString(3));
     FAIL() << "no error";
   } catch (const std::invalid_argument& e) {
     EXPECT_TRUE(contains(e.what(), "256 bits; CMAC is defined for 64- and 128-bit blocks"))

@@ -18,6 +18,7 @@
 #include "cipher_kat_support.hpp"
 #include "kavrit/key_wrap.hpp"
 #include "kavrit/test/key_wrap.hpp"
+#include "kavrit/test/parse_nist_kats.hpp"
 #include "openssl/openssl_aes.hpp"
 
 namespace kavrit::test {
@@ -27,6 +28,8 @@ using support::caseNames;
 using support::contains;
 using support::CorrectAES;
 using support::failureOf;
+using support::IdentityCipher;
+using support::randomBytes;
 using support::ScratchVectorDir;
 using Tree = kavrit::test::Test;
 
@@ -55,12 +58,6 @@ std::optional<ByteString> opensslWrap(bool pad, bool encrypt, const ByteString& 
     return std::nullopt;
   }
   out.resize(static_cast<std::size_t>(written + last));
-  return out;
-}
-
-ByteString randomBytes(std::mt19937& rng, std::size_t n) {
-  ByteString out(n);
-  for (auto& b : out) b = static_cast<std::uint8_t>(rng());
   return out;
 }
 
@@ -119,21 +116,13 @@ TEST(KeyWrapGeneric, AgreesWithNettleKW) {
   }
 }
 
-struct Identity64 {
-  static long blockSize() { return 64; }
-  static long keyLength() { return 128; }
-  static std::optional<Identity64> buildKey(const ByteString&) { return Identity64{}; }
-  ByteString encryptBlock(const ByteString& in) const { return in; }
-  ByteString decryptBlock(const ByteString& in) const { return in; }
-};
-
 TEST(KeyWrapGeneric, InputRulesAndEveryPartOfTheIntegrityCheck) {
   const auto key = examples::AES128::buildKey(ByteString(16, 7)).value();
   EXPECT_THROW((void)kavrit::keyWrap(key, ByteString(8)), std::invalid_argument);
   EXPECT_THROW((void)kavrit::keyWrap(key, ByteString(17)), std::invalid_argument);
   EXPECT_THROW((void)kavrit::keyWrapPad(key, ByteString()), std::invalid_argument);
   try {
-    (void)kavrit::keyWrap(Identity64{}, ByteString(16));
+    (void)kavrit::keyWrap(IdentityCipher<64>{}, ByteString(16));
     FAIL() << "a 64-bit block was accepted";
   } catch (const std::invalid_argument& e) {
     EXPECT_TRUE(contains(e.what(), "keyWrap: a block of 64 bits")) << e.what();
@@ -174,6 +163,21 @@ TEST(KeyWrapGeneric, InputRulesAndEveryPartOfTheIntegrityCheck) {
 }
 
 // ---- The builder ----
+
+// The refusal flag is a bare line; the parser keeps it as a field of the record with no value.
+TEST(KeyWrapTests, ABareFailLineIsAFieldOfItsRecord) {
+  const std::vector<KatCategory> categories =
+      parseCategories("COUNT",
+                      "[PLAINTEXT LENGTH = 8]\n\nCOUNT = 1\nK = 00\nC = 01\nFAIL\n\n"
+                      "COUNT = 2\nK = 00\nC = 01\nP = 02\n");
+  ASSERT_EQ(categories.size(), 1u);
+  ASSERT_EQ(categories[0].records.size(), 2u);
+  const std::string* fail = lookupField(categories[0].records[0], "FAIL");
+  ASSERT_NE(fail, nullptr);
+  EXPECT_EQ(*fail, "");
+  EXPECT_EQ(categories[0].records[0].back().line, 6);
+  EXPECT_EQ(lookupField(categories[0].records[1], "FAIL"), nullptr);
+}
 
 TEST(KeyWrapTests, FileNames) {
   const auto rule = keyWrapFileOf("KWP_AD_256_inv.txt");

@@ -118,27 +118,10 @@ KAVRIT_CONSTRUCTION_HOOK(cmacLazy, ByteString, LazyByteString, "CMAC")
 
 }  // namespace detail
 
-/// The CMAC tag of `message`: one block.
-template <BlockCipher K>
-ByteString cmac(const K& key, const ByteString& message) {
-  detail::requireHookShape_cmac<K>();
-  if constexpr (detail::own_cmac<K>) {
-    return key.cmac(message);
-  } else {
-    return detail::cmacOver(key, blockBytes<K>(), message);
-  }
-}
-
-/// The CMAC tag of a lazy message; blocks may straddle chunk boundaries.
-template <BlockCipher K>
-ByteString cmacLazy(const K& key, const LazyByteString& message) {
-  detail::requireHookShape_cmacLazy<K>();
-  if constexpr (detail::own_cmacLazy<K>) {
-    return key.cmacLazy(message);
-  } else {
-    return detail::cmacOver(key, blockBytes<K>(), message);
-  }
-}
+/// The CMAC tag of `message`: one block (`cmac`); the same of a lazy message, whose blocks may
+/// straddle chunk boundaries (`cmacLazy`).
+KAVRIT_HOOKED_FUNCTION(cmac, ByteString, ByteString, cmacOver)
+KAVRIT_HOOKED_FUNCTION(cmacLazy, ByteString, LazyByteString, cmacOver)
 
 /// The CMAC hooks that key type K brings itself, in the order cmac, cmacLazy.
 template <BlockCipher K>

@@ -165,28 +165,14 @@ KAVRIT_CONSTRUCTION_HOOK(keyUnwrapPad, std::optional<ByteString>, ByteString, "k
 
 }  // namespace detail
 
-// The four entry points differ only in their name, result and generic implementation.
-#define KAVRIT_KEY_WRAP_ENTRY(NAME, RESULT)                \
-  template <BlockCipher K>                                 \
-  RESULT NAME(const K& key, const ByteString& in) {        \
-    detail::requireHookShape_##NAME<K>();                  \
-    if constexpr (detail::own_##NAME<K>) {                 \
-      return key.NAME(in);                                 \
-    } else {                                               \
-      return detail::NAME##Over(key, blockBytes<K>(), in); \
-    }                                                      \
-  }
-
 /// KW: wraps a plaintext of two or more whole 8-byte semiblocks.
-KAVRIT_KEY_WRAP_ENTRY(keyWrap, ByteString)
+KAVRIT_HOOKED_FUNCTION(keyWrap, ByteString, ByteString, keyWrapOver)
 /// KW: the plaintext, or nothing when the integrity check fails.
-KAVRIT_KEY_WRAP_ENTRY(keyUnwrap, std::optional<ByteString>)
+KAVRIT_HOOKED_FUNCTION(keyUnwrap, std::optional<ByteString>, ByteString, keyUnwrapOver)
 /// KWP: wraps 1 to 2^32 - 1 bytes.
-KAVRIT_KEY_WRAP_ENTRY(keyWrapPad, ByteString)
+KAVRIT_HOOKED_FUNCTION(keyWrapPad, ByteString, ByteString, keyWrapPadOver)
 /// KWP: the plaintext, or nothing when the integrity check (value, length or padding) fails.
-KAVRIT_KEY_WRAP_ENTRY(keyUnwrapPad, std::optional<ByteString>)
-
-#undef KAVRIT_KEY_WRAP_ENTRY
+KAVRIT_HOOKED_FUNCTION(keyUnwrapPad, std::optional<ByteString>, ByteString, keyUnwrapPadOver)
 
 /// The key-wrap hooks that key type K brings itself, in the order keyWrap, keyUnwrap, keyWrapPad,
 /// keyUnwrapPad.

@@ -196,8 +196,7 @@ ByteString genericCmac(const AnyKey& key, std::size_t blockBytes, const ByteStri
   return kavrit::detail::cmacOver(key, blockBytes, message);
 }
 
-ByteString genericCmacLazy(const AnyKey& key, std::size_t blockBytes,
-                           const LazyByteString& message) {
+ByteString genericCmac(const AnyKey& key, std::size_t blockBytes, const LazyByteString& message) {
   return kavrit::detail::cmacOver(key, blockBytes, message);
 }
 

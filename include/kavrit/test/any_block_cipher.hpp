@@ -114,8 +114,7 @@ std::pair<LazyByteString, ByteString> genericChainedLazy(const AnyKey& key, Chai
 // `inverse`, the wrap runs over the inverse cipher (decryptBlock wraps, encryptBlock unwraps), as
 // SP 800-38F allows.
 ByteString genericCmac(const AnyKey& key, std::size_t blockBytes, const ByteString& message);
-ByteString genericCmacLazy(const AnyKey& key, std::size_t blockBytes,
-                           const LazyByteString& message);
+ByteString genericCmac(const AnyKey& key, std::size_t blockBytes, const LazyByteString& message);
 ByteString genericKeyWrap(const AnyKey& key, KeyWrapKind kind, std::size_t blockBytes,
                           const ByteString& in, bool inverse = false);
 std::optional<ByteString> genericKeyUnwrap(const AnyKey& key, KeyWrapKind kind,
@@ -157,44 +156,36 @@ class KeyModel final : public AnyKey {
                                                     const LazyByteString& in) const override {
     return apply<LazyByteString>(mode, iv, in);
   }
-  ByteString cmac(const ByteString& message) const override {
-    kavrit::detail::requireHookShape_cmac<K>();
-    if constexpr (kavrit::detail::own_cmac<K>) {
-      return key_.cmac(message);
-    } else {
-      return genericCmac(*this, kavrit::blockBytes<K>(), message);
-    }
+#define KAVRIT_CMAC_ENTRY(NAME, DATA)                              \
+  ByteString NAME(const DATA& message) const override {            \
+    kavrit::detail::requireHookShape_##NAME<K>();                  \
+    if constexpr (kavrit::detail::own_##NAME<K>) {                 \
+      return key_.NAME(message);                                   \
+    } else {                                                       \
+      return genericCmac(*this, kavrit::blockBytes<K>(), message); \
+    }                                                              \
   }
-  ByteString cmacLazy(const LazyByteString& message) const override {
-    kavrit::detail::requireHookShape_cmacLazy<K>();
-    if constexpr (kavrit::detail::own_cmacLazy<K>) {
-      return key_.cmacLazy(message);
-    } else {
-      return genericCmacLazy(*this, kavrit::blockBytes<K>(), message);
-    }
+  KAVRIT_CMAC_ENTRY(cmac, ByteString)
+  KAVRIT_CMAC_ENTRY(cmacLazy, LazyByteString)
+#undef KAVRIT_CMAC_ENTRY
+
+  // KW and KWP share one entry point per direction here; each kind calls its own hook.
+#define KAVRIT_KEY_WRAP_ENTRY(NAME, RESULT, GENERIC)                   \
+  RESULT NAME(KeyWrapKind kind, const ByteString& in) const override { \
+    kavrit::detail::requireHookShape_##NAME<K>();                      \
+    kavrit::detail::requireHookShape_##NAME##Pad<K>();                 \
+    if constexpr (kavrit::detail::own_##NAME<K>) {                     \
+      if (kind == KeyWrapKind::KW) return key_.NAME(in);               \
+    }                                                                  \
+    if constexpr (kavrit::detail::own_##NAME##Pad<K>) {                \
+      if (kind == KeyWrapKind::KWP) return key_.NAME##Pad(in);         \
+    }                                                                  \
+    return GENERIC(*this, kind, kavrit::blockBytes<K>(), in);          \
   }
-  ByteString keyWrap(KeyWrapKind kind, const ByteString& in) const override {
-    kavrit::detail::requireHookShape_keyWrap<K>();
-    kavrit::detail::requireHookShape_keyWrapPad<K>();
-    if constexpr (kavrit::detail::own_keyWrap<K>) {
-      if (kind == KeyWrapKind::KW) return key_.keyWrap(in);
-    }
-    if constexpr (kavrit::detail::own_keyWrapPad<K>) {
-      if (kind == KeyWrapKind::KWP) return key_.keyWrapPad(in);
-    }
-    return genericKeyWrap(*this, kind, kavrit::blockBytes<K>(), in);
-  }
-  std::optional<ByteString> keyUnwrap(KeyWrapKind kind, const ByteString& in) const override {
-    kavrit::detail::requireHookShape_keyUnwrap<K>();
-    kavrit::detail::requireHookShape_keyUnwrapPad<K>();
-    if constexpr (kavrit::detail::own_keyUnwrap<K>) {
-      if (kind == KeyWrapKind::KW) return key_.keyUnwrap(in);
-    }
-    if constexpr (kavrit::detail::own_keyUnwrapPad<K>) {
-      if (kind == KeyWrapKind::KWP) return key_.keyUnwrapPad(in);
-    }
-    return genericKeyUnwrap(*this, kind, kavrit::blockBytes<K>(), in);
-  }
+  KAVRIT_KEY_WRAP_ENTRY(keyWrap, ByteString, genericKeyWrap)
+  KAVRIT_KEY_WRAP_ENTRY(keyUnwrap, std::optional<ByteString>, genericKeyUnwrap)
+#undef KAVRIT_KEY_WRAP_ENTRY
+
   std::unique_ptr<const AnyKey> clone() const override {
     const K& original = key_;
     return std::make_unique<const KeyModel>(K(original));
