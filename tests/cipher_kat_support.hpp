@@ -3,9 +3,11 @@
 // Shared by the AES and Twofish suite tests: a scratch data directory, running the trees that a
 // builder returns, and OpenSSL's AES behind one key type for all key lengths.
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <variant>
@@ -76,5 +78,22 @@ struct AnyAES {
 };
 
 struct CorrectAES : AnyAES<CorrectAES> {};
+
+// n bytes from `rng`.
+inline ByteString randomBytes(std::mt19937& rng, std::size_t n) {
+  ByteString out(n);
+  for (auto& b : out) b = static_cast<std::uint8_t>(rng());
+  return out;
+}
+
+// A cipher that leaves every block as it is, with blocks of BlockBits bits and any key.
+template <long BlockBits>
+struct IdentityCipher {
+  static long blockSize() { return BlockBits; }
+  static long keyLength() { return 128; }
+  static std::optional<IdentityCipher> buildKey(const ByteString&) { return IdentityCipher{}; }
+  ByteString encryptBlock(const ByteString& in) const { return in; }
+  ByteString decryptBlock(const ByteString& in) const { return in; }
+};
 
 }  // namespace kavrit::test::support

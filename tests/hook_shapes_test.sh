@@ -87,6 +87,14 @@ compile hkdf_without_info fails 'member named `hkdf`' \
   '' 'static ByteString hkdf(const ByteString&, const ByteString&, std::size_t) { return {}; }'
 compile pbkdf2_not_static fails 'member named `pbkdf2`' \
   '' 'ByteString pbkdf2(const ByteString&, const ByteString&, std::uint64_t, std::size_t) const { return {}; }'
+compile cmac_lazy_result fails 'ByteString cmac(const ByteString&) const' \
+  'LazyByteString cmac(const ByteString& in) const { return LazyByteString({in}); }' ''
+compile keyUnwrap_without_optional fails 'std::optional<ByteString> keyUnwrap(const ByteString&) const' \
+  'ByteString keyUnwrap(const ByteString& in) const { return in; }' ''
+compile keyWrapPad_not_const fails 'member named `keyWrapPad`' \
+  'ByteString keyWrapPad(const ByteString& in) { return in; }' ''
+compile documented_construction_shapes compiles '' \
+  'ByteString cmacLazy(const LazyByteString& in) const { return in.flatten(); } std::optional<ByteString> keyUnwrapPad(const ByteString& in) const { return in; }' ''
 compile documented_shapes compiles '' \
   'std::pair<LazyByteString, IV<Key>> ctrLazy(const IV<Key>& iv, const LazyByteString& in) const { return {in, iv}; }' \
   'static Digest hmac(const MacKey<Digest>&, const LazyByteString&) { return {}; }

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "boundary_suites.hpp"
@@ -20,8 +21,10 @@
 #include "kavrit/test/aes_ctr.hpp"
 #include "kavrit/test/algorithm_suites.hpp"
 #include "kavrit/test/block_cipher_props.hpp"
+#include "kavrit/test/cmac.hpp"
 #include "kavrit/test/hash_props.hpp"
 #include "kavrit/test/hmac.hpp"
+#include "kavrit/test/key_wrap.hpp"
 #include "kavrit/test/manifest.hpp"
 #include "kavrit/test/md5.hpp"
 #include "kavrit/test/padding_edges.hpp"
@@ -65,6 +68,21 @@ const std::string kHashEdges = std::string(vectorDirectory("Test/KAT_HASH_EDGES"
 const std::string kCamellia = std::string(vectorDirectory("Test/KAT_CAMELLIA").name);
 const std::string kSHA3 = std::string(vectorDirectory("Test/KAT_SHA3").name);
 const std::string kSHA3Monte = std::string(vectorDirectory("Test/KAT_SHA3_MONTE").name);
+const std::string kCMAC = std::string(vectorDirectory("Test/KAT_CMAC").name);
+const std::string kKeyWrap = std::string(vectorDirectory("Test/KAT_KEYWRAP").name);
+
+// Which CMAC and key wrap the suites of key type K test.
+constexpr std::string_view kCMACEntries[] = {"cmac", "cmacLazy"};
+constexpr std::string_view kKeyWrapEntries[] = {"keyWrap", "keyUnwrap", "keyWrapPad",
+                                                "keyUnwrapPad"};
+template <class K>
+std::string cmacOf() {
+  return describeConstructionImplementations(anyBlockCipher<K>(), kCMACEntries);
+}
+template <class K>
+std::string keyWrapOf() {
+  return describeConstructionImplementations(anyBlockCipher<K>(), kKeyWrapEntries);
+}
 
 // Every builder against the real implementations. The property suites run as part of the
 // known-answer builders (MD5, SHA, AES and Twofish end with them).
@@ -168,6 +186,19 @@ void buildSuites(SuiteBuilds& b) {
           modesOf<Camellia256>(),
           [path, mode] { return makeBlockCipherKATTests<Camellia256>(path, mode); });
   }
+  // CMAC and key wrap over OpenSSL's AES block functions, one key length per row.
+  b.add("makeCMACTests", "OpenSSL_AES128", kCMAC, cmacOf<AES128>(),
+        [] { return makeCMACTests<AES128>(); });
+  b.add("makeCMACTests", "OpenSSL_AES192", kCMAC, cmacOf<AES192>(),
+        [] { return makeCMACTests<AES192>(); });
+  b.add("makeCMACTests", "OpenSSL_AES256", kCMAC, cmacOf<AES256>(),
+        [] { return makeCMACTests<AES256>(); });
+  b.add("makeKeyWrapTests", "OpenSSL_AES128", kKeyWrap, keyWrapOf<AES128>(),
+        [] { return makeKeyWrapTests<AES128>(); });
+  b.add("makeKeyWrapTests", "OpenSSL_AES192", kKeyWrap, keyWrapOf<AES192>(),
+        [] { return makeKeyWrapTests<AES192>(); });
+  b.add("makeKeyWrapTests", "OpenSSL_AES256", kKeyWrap, keyWrapOf<AES256>(),
+        [] { return makeKeyWrapTests<AES256>(); });
 }
 
 // HMAC from the RFC test cases, HKDF and PBKDF2: kavrit's generic HKDF over OpenSSL's digests and

@@ -5,6 +5,8 @@
 
 #include "kavrit/block_cipher.hpp"
 #include "kavrit/byte_string.hpp"
+#include "kavrit/cmac.hpp"
 #include "kavrit/hash.hpp"
 #include "kavrit/kdf.hpp"
+#include "kavrit/key_wrap.hpp"
 #include "kavrit/padding.hpp"

@@ -33,6 +33,7 @@
 // as well lets this header be included on its own.
 #include "kavrit/block_cipher.hpp"
 #include "kavrit/byte_string.hpp"
+#include "kavrit/construction_hooks.hpp"
 
 namespace kavrit {
 
@@ -228,21 +229,7 @@ IV<K> ivFrom(const ByteString& state) {
 // non-template member) or it can be called with the hook's arguments on a non-const key.
 // `requireHookShape_X<K>()` fails to compile, naming the hook and its shape, for a type that names
 // a hook without its shape; every path that looks for the hook goes through it.
-#define KAVRIT_ECB_HOOK(NAME, DATA)                                                            \
-  template <class K>                                                                           \
-  inline constexpr bool own_##NAME = requires(const K& key, const DATA& in) {                  \
-    { key.NAME(in) } -> std::same_as<DATA>;                                                    \
-  };                                                                                           \
-  template <class K>                                                                           \
-  inline constexpr bool names_##NAME =                                                         \
-      (requires { &K::NAME; }) || (requires(K & key, const DATA& in) { key.NAME(in); });       \
-  template <class K>                                                                           \
-  constexpr void requireHookShape_##NAME() {                                                   \
-    static_assert(own_##NAME<K> || !names_##NAME<K>,                                           \
-                  "the key type has a member named `" #NAME                                    \
-                  "` that kavrit cannot call as its "                                          \
-                  "own mode: the hook must be `" #DATA " " #NAME "(const " #DATA "&) const`"); \
-  }
+#define KAVRIT_ECB_HOOK(NAME, DATA) KAVRIT_CONSTRUCTION_HOOK(NAME, DATA, DATA, "mode")
 
 #define KAVRIT_CHAINED_HOOK(NAME, DATA)                                                        \
   template <class K>                                                                           \

@@ -29,6 +29,16 @@ std::string_view chainedModeName(ChainedMode mode) {
 
 std::size_t AnyBlockCipher::blockBytes() const { return blockBytesOf(blockSize()); }
 
+namespace {
+
+std::string ownAndKavrit(const std::string& ownText, const std::string& kavritText) {
+  if (ownText.empty()) return "kavrit " + kavritText;
+  if (kavritText.empty()) return "own " + ownText;
+  return "own " + ownText + ", kavrit " + kavritText;
+}
+
+}  // namespace
+
 std::string describeModeImplementations(const AnyBlockCipher& cipher) {
   const std::vector<std::string_view> own = cipher.ownHooks();
   const auto brings = [&own](std::string_view hook) {
@@ -62,9 +72,21 @@ std::string describeModeImplementations(const AnyBlockCipher& cipher) {
       if (count < 4) add(kavritText, std::string(mode) + " (rest)");
     }
   }
-  if (ownText.empty()) return "kavrit " + kavritText;
-  if (kavritText.empty()) return "own " + ownText;
-  return "own " + ownText + ", kavrit " + kavritText;
+  return ownAndKavrit(ownText, kavritText);
+}
+
+std::string describeConstructionImplementations(const AnyBlockCipher& cipher,
+                                                std::span<const std::string_view> entries) {
+  const std::vector<std::string_view> own = cipher.ownConstructionHooks();
+  std::string ownText;
+  std::string kavritText;
+  for (const std::string_view entry : entries) {
+    std::string& text =
+        std::find(own.begin(), own.end(), entry) != own.end() ? ownText : kavritText;
+    if (!text.empty()) text += '/';
+    text += entry;
+  }
+  return ownAndKavrit(ownText, kavritText);
 }
 
 }  // namespace kavrit::test
@@ -140,6 +162,55 @@ std::pair<LazyByteString, ByteString> genericChainedLazy(const AnyKey& key, Chai
   const std::string name = std::string(chainedModeName(mode)) + "Lazy";
   return withChainedStep(key, mode, iv,
                          [&](auto& step) { return runLazy(name.c_str(), blockBytes, in, step); });
+}
+
+}  // namespace kavrit::test::detail
+
+namespace kavrit::test::detail {
+namespace {
+
+// A key whose two directions are swapped: key wrap over the inverse cipher.
+struct InverseCipher {
+  const AnyKey& key;
+  [[nodiscard]] ByteString encryptBlock(const ByteString& in) const { return key.decryptBlock(in); }
+  [[nodiscard]] ByteString decryptBlock(const ByteString& in) const { return key.encryptBlock(in); }
+};
+
+template <class Key>
+ByteString wrapOver(const Key& key, KeyWrapKind kind, std::size_t blockBytes,
+                    const ByteString& in) {
+  if (kind == KeyWrapKind::KW) return kavrit::detail::keyWrapOver(key, blockBytes, in);
+  return kavrit::detail::keyWrapPadOver(key, blockBytes, in);
+}
+
+template <class Key>
+std::optional<ByteString> unwrapOver(const Key& key, KeyWrapKind kind, std::size_t blockBytes,
+                                     const ByteString& in) {
+  if (kind == KeyWrapKind::KW) return kavrit::detail::keyUnwrapOver(key, blockBytes, in);
+  return kavrit::detail::keyUnwrapPadOver(key, blockBytes, in);
+}
+
+}  // namespace
+
+ByteString genericCmac(const AnyKey& key, std::size_t blockBytes, const ByteString& message) {
+  return kavrit::detail::cmacOver(key, blockBytes, message);
+}
+
+ByteString genericCmac(const AnyKey& key, std::size_t blockBytes, const LazyByteString& message) {
+  return kavrit::detail::cmacOver(key, blockBytes, message);
+}
+
+ByteString genericKeyWrap(const AnyKey& key, KeyWrapKind kind, std::size_t blockBytes,
+                          const ByteString& in, bool inverse) {
+  if (inverse) return wrapOver(InverseCipher{key}, kind, blockBytes, in);
+  return wrapOver(key, kind, blockBytes, in);
+}
+
+std::optional<ByteString> genericKeyUnwrap(const AnyKey& key, KeyWrapKind kind,
+                                           std::size_t blockBytes, const ByteString& in,
+                                           bool inverse) {
+  if (inverse) return unwrapOver(InverseCipher{key}, kind, blockBytes, in);
+  return unwrapOver(key, kind, blockBytes, in);
 }
 
 }  // namespace kavrit::test::detail

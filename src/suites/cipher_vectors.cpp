@@ -100,7 +100,11 @@ bool BuildTimeChecks::alreadyRefused(const RecordRef& record, const CipherStep& 
 
 bool BuildTimeChecks::keyAccepted(const KnownAnswer& answer, const ByteString& key,
                                   std::vector<Test>& tests) {
-  const std::string& text = answer.text("KEY");
+  return keyAccepted(answer, answer.text("KEY"), key, tests);
+}
+
+bool BuildTimeChecks::keyAccepted(const KnownAnswer& answer, const std::string& text,
+                                  const ByteString& key, std::vector<Test>& tests) {
   auto found = keys_.find(text);
   if (found == keys_.end()) {
     Verdict verdict;

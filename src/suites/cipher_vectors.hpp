@@ -48,6 +48,10 @@ class BuildTimeChecks {
   /// Whether buildKey gives a key for `key`, the decoded KEY of `answer`. When it throws, `tests`
   /// gets a failing case for `answer` and the result is false.
   bool keyAccepted(const KnownAnswer& answer, const ByteString& key, std::vector<Test>& tests);
+  /// The same for a key that is not the record's KEY field: `text` names it among the keys asked
+  /// about (a K field, or the three DES keys of a record written one after the other).
+  bool keyAccepted(const KnownAnswer& answer, const std::string& text, const ByteString& key,
+                   std::vector<Test>& tests);
   /// Reads `iv` with IV::parse into the bytes the parse keeps; false when it refuses them. When it
   /// throws, the result is true and `error` holds the exception: the caller still drops the vector
   /// for a refused key before it reports the error.

@@ -23,6 +23,8 @@ constexpr VectorDirectory kDirectories[] = {
     {"Test/KAT_HMAC_RFC",        "COUNT",   "COUNT"},
     {"Test/KAT_HKDF",            "COUNT",   "COUNT"},
     {"Test/KAT_PBKDF2",          "COUNT",   "COUNT"},
+    {"Test/KAT_CMAC",            "COUNT",   "COUNT"},
+    {"Test/KAT_KEYWRAP",         "COUNT",   "COUNT"},
 };
 // clang-format on
 

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -17,6 +18,8 @@
 #include <vector>
 
 #include "kavrit/block_cipher.hpp"
+#include "kavrit/cmac.hpp"
+#include "kavrit/key_wrap.hpp"
 
 namespace kavrit::test {
 
@@ -25,6 +28,10 @@ enum class ChainedMode { CBC, UnCBC, CFB, UnCFB, OFB, UnOFB, CTR, UnCTR };
 
 /// The name of a mode's strict entry point: "cbc", "unCbc", ...
 std::string_view chainedModeName(ChainedMode mode);
+
+/// The two key-wrap constructions: KW (`keyWrap`, `keyUnwrap`) and KWP (`keyWrapPad`,
+/// `keyUnwrapPad`).
+enum class KeyWrapKind { KW, KWP };
 
 /// A key built by a cipher's `buildKey`. IVs are passed and returned as their bytes; an IV given
 /// to a mode must be one that AnyBlockCipher::parseIV accepted.
@@ -43,6 +50,12 @@ class AnyKey {
                                                                   const ByteString& in) const = 0;
   [[nodiscard]] virtual std::pair<LazyByteString, ByteString> chainedLazy(
       ChainedMode mode, const ByteString& iv, const LazyByteString& in) const = 0;
+  /// CMAC and key wrap, as kavrit::cmac, kavrit::keyWrap, ... give them for the key type.
+  [[nodiscard]] virtual ByteString cmac(const ByteString& message) const = 0;
+  [[nodiscard]] virtual ByteString cmacLazy(const LazyByteString& message) const = 0;
+  [[nodiscard]] virtual ByteString keyWrap(KeyWrapKind kind, const ByteString& in) const = 0;
+  [[nodiscard]] virtual std::optional<ByteString> keyUnwrap(KeyWrapKind kind,
+                                                            const ByteString& in) const = 0;
   /// A new key holding a copy of the implementation's key object (its copy constructor).
   [[nodiscard]] virtual std::unique_ptr<const AnyKey> clone() const = 0;
 };
@@ -64,6 +77,8 @@ class AnyBlockCipher {
   [[nodiscard]] virtual std::optional<ByteString> parseIV(const ByteString& bytes) const = 0;
   /// The mode hooks the key type brings itself (see kavrit::ownModeHooks).
   [[nodiscard]] virtual std::vector<std::string_view> ownHooks() const = 0;
+  /// The CMAC and key-wrap hooks it brings (kavrit::ownCMACHooks, then kavrit::ownKeyWrapHooks).
+  [[nodiscard]] virtual std::vector<std::string_view> ownConstructionHooks() const = 0;
 };
 
 /// Which implementation of each mode a suite tests. A mode whose four entry points (e.g. cbc,
@@ -72,6 +87,12 @@ class AnyBlockCipher {
 /// "kavrit ecb/cbc/cfb/ofb/ctr" for a type without hooks, "own cbc/ctrLazy, kavrit ecb/cbc
 /// (rest)/cfb/ofb/ctr (rest)" for one bringing `cbc` and `ctrLazy`.
 std::string describeModeImplementations(const AnyBlockCipher& cipher);
+
+/// The same for CMAC or key wrap: of the entry points `entries` (such as {"cmac", "cmacLazy"}),
+/// those the key type brings are its own and the others kavrit's: "kavrit cmac/cmacLazy",
+/// "own cmac, kavrit cmacLazy".
+std::string describeConstructionImplementations(const AnyBlockCipher& cipher,
+                                                std::span<const std::string_view> entries);
 
 namespace detail {
 
@@ -89,6 +110,16 @@ std::pair<LazyByteString, ByteString> genericChainedLazy(const AnyKey& key, Chai
                                                          std::size_t blockBytes,
                                                          const ByteString& iv,
                                                          const LazyByteString& in);
+// kavrit's generic CMAC and key wrap over any AnyKey, compiled once in the library. With
+// `inverse`, the wrap runs over the inverse cipher (decryptBlock wraps, encryptBlock unwraps), as
+// SP 800-38F allows.
+ByteString genericCmac(const AnyKey& key, std::size_t blockBytes, const ByteString& message);
+ByteString genericCmac(const AnyKey& key, std::size_t blockBytes, const LazyByteString& message);
+ByteString genericKeyWrap(const AnyKey& key, KeyWrapKind kind, std::size_t blockBytes,
+                          const ByteString& in, bool inverse = false);
+std::optional<ByteString> genericKeyUnwrap(const AnyKey& key, KeyWrapKind kind,
+                                           std::size_t blockBytes, const ByteString& in,
+                                           bool inverse = false);
 
 // A key of type K. Each entry point calls the key type's own hook where it has one (see
 // kavrit/modes.hpp) and the library's generic mode otherwise.
@@ -125,6 +156,36 @@ class KeyModel final : public AnyKey {
                                                     const LazyByteString& in) const override {
     return apply<LazyByteString>(mode, iv, in);
   }
+#define KAVRIT_CMAC_ENTRY(NAME, DATA)                              \
+  ByteString NAME(const DATA& message) const override {            \
+    kavrit::detail::requireHookShape_##NAME<K>();                  \
+    if constexpr (kavrit::detail::own_##NAME<K>) {                 \
+      return key_.NAME(message);                                   \
+    } else {                                                       \
+      return genericCmac(*this, kavrit::blockBytes<K>(), message); \
+    }                                                              \
+  }
+  KAVRIT_CMAC_ENTRY(cmac, ByteString)
+  KAVRIT_CMAC_ENTRY(cmacLazy, LazyByteString)
+#undef KAVRIT_CMAC_ENTRY
+
+  // KW and KWP share one entry point per direction here; each kind calls its own hook.
+#define KAVRIT_KEY_WRAP_ENTRY(NAME, RESULT, GENERIC)                   \
+  RESULT NAME(KeyWrapKind kind, const ByteString& in) const override { \
+    kavrit::detail::requireHookShape_##NAME<K>();                      \
+    kavrit::detail::requireHookShape_##NAME##Pad<K>();                 \
+    if constexpr (kavrit::detail::own_##NAME<K>) {                     \
+      if (kind == KeyWrapKind::KW) return key_.NAME(in);               \
+    }                                                                  \
+    if constexpr (kavrit::detail::own_##NAME##Pad<K>) {                \
+      if (kind == KeyWrapKind::KWP) return key_.NAME##Pad(in);         \
+    }                                                                  \
+    return GENERIC(*this, kind, kavrit::blockBytes<K>(), in);          \
+  }
+  KAVRIT_KEY_WRAP_ENTRY(keyWrap, ByteString, genericKeyWrap)
+  KAVRIT_KEY_WRAP_ENTRY(keyUnwrap, std::optional<ByteString>, genericKeyUnwrap)
+#undef KAVRIT_KEY_WRAP_ENTRY
+
   std::unique_ptr<const AnyKey> clone() const override {
     const K& original = key_;
     return std::make_unique<const KeyModel>(K(original));
@@ -188,6 +249,11 @@ class BlockCipherModel final : public AnyBlockCipher {
     return iv->bytes();
   }
   std::vector<std::string_view> ownHooks() const override { return ownModeHooks<K>(); }
+  std::vector<std::string_view> ownConstructionHooks() const override {
+    std::vector<std::string_view> own = ownCMACHooks<K>();
+    for (std::string_view hook : ownKeyWrapHooks<K>()) own.push_back(hook);
+    return own;
+  }
 };
 
 }  // namespace detail

@@ -1,0 +1,44 @@
+#pragma once
+
+/// @file
+/// Hook detection for the entry points that take one input (the ECB modes, CMAC, key wrap): a key
+/// type that has a const member of an entry point's name and documented shape gets that member
+/// called instead of kavrit's generic implementation; a member of that name in any other shape is
+/// a compile-time error naming the hook, never silently passed over.
+
+#include <concepts>
+
+// Defines, in the enclosing namespace, `own_NAME<K>` (K has the hook in the shape
+// `RESULT NAME(const INPUT&) const`), `names_NAME<K>` (K has a member called NAME at all: its
+// address can be taken, or it can be called with the hook's argument on a non-const key) and
+// `requireHookShape_NAME<K>()`, which fails to compile for a type that names the hook without its
+// shape. WHAT says what the hook is, for the error ("mode", "CMAC", "key wrap").
+#define KAVRIT_CONSTRUCTION_HOOK(NAME, RESULT, INPUT, WHAT)                                     \
+  template <class K>                                                                            \
+  inline constexpr bool own_##NAME = requires(const K& key, const INPUT& in) {                  \
+    { key.NAME(in) } -> std::same_as<RESULT>;                                                   \
+  };                                                                                            \
+  template <class K>                                                                            \
+  inline constexpr bool names_##NAME =                                                          \
+      (requires { &K::NAME; }) || (requires(K & key, const INPUT& in) { key.NAME(in); });       \
+  template <class K>                                                                            \
+  constexpr void requireHookShape_##NAME() {                                                    \
+    static_assert(own_##NAME<K> || !names_##NAME<K>, "the key type has a member named `" #NAME  \
+                                                     "` that kavrit cannot call as its "        \
+                                                     "own " WHAT ": the hook must be `" #RESULT \
+                                                     " " #NAME "(const " #INPUT "&) const`");   \
+  }
+
+// Defines the free function `RESULT NAME(const K& key, const INPUT& in)` (in the enclosing
+// namespace, with the hook's detail:: names above in scope): the key type's own member where it
+// has one, otherwise `detail::GENERIC(key, blockBytes<K>(), in)`.
+#define KAVRIT_HOOKED_FUNCTION(NAME, RESULT, INPUT, GENERIC) \
+  template <BlockCipher K>                                   \
+  RESULT NAME(const K& key, const INPUT& in) {               \
+    detail::requireHookShape_##NAME<K>();                    \
+    if constexpr (detail::own_##NAME<K>) {                   \
+      return key.NAME(in);                                   \
+    } else {                                                 \
+      return detail::GENERIC(key, blockBytes<K>(), in);      \
+    }                                                        \
+  }

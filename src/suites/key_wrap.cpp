@@ -1,0 +1,127 @@
+#include "kavrit/test/key_wrap.hpp"
+
+#include <cctype>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "kavrit/test/paths.hpp"
+#include "kavrit/test/vector_directories.hpp"
+#include "suites/cipher_vectors.hpp"
+#include "vectors/known_answer.hpp"
+
+namespace kavrit::test {
+namespace {
+
+bool consume(std::string_view& text, std::string_view prefix) {
+  if (text.substr(0, prefix.size()) != prefix) return false;
+  text.remove_prefix(prefix.size());
+  return true;
+}
+
+// The entry point a case calls, for reports.
+std::string operationName(const KeyWrapFile& rule, bool unwrap) {
+  std::string name = unwrap ? "keyUnwrap" : "keyWrap";
+  if (rule.kind == KeyWrapKind::KWP) name += "Pad";
+  if (rule.inverse) name += " (kavrit's, over the inverse cipher)";
+  return name;
+}
+
+ByteString wrapWith(const AnyKey& key, const KeyWrapFile& rule, std::size_t blockBytes,
+                    const ByteString& plaintext) {
+  if (rule.inverse) return detail::genericKeyWrap(key, rule.kind, blockBytes, plaintext, true);
+  return key.keyWrap(rule.kind, plaintext);
+}
+
+std::optional<ByteString> unwrapWith(const AnyKey& key, const KeyWrapFile& rule,
+                                     std::size_t blockBytes, const ByteString& wrapped) {
+  if (rule.inverse) return detail::genericKeyUnwrap(key, rule.kind, blockBytes, wrapped, true);
+  return key.keyUnwrap(rule.kind, wrapped);
+}
+
+void checkUnwrap(const detail::KnownAnswer& vector, const AnyKey& key, const KeyWrapFile& rule,
+                 std::size_t blockBytes) {
+  const std::optional<ByteString> unwrapped = unwrapWith(key, rule, blockBytes, vector.bytes("C"));
+  const std::string operation = operationName(rule, true);
+  if (vector.ref().field("FAIL") != nullptr) {
+    if (unwrapped) {
+      vector.fail(operation + " accepted C, which the record marks FAIL: it must be refused (it " +
+                  "gave " + std::to_string(unwrapped->size()) + " bytes)\n" + vector.inputs());
+    }
+    return;
+  }
+  if (!unwrapped) vector.fail(operation + " refused C, which unwraps to P\n" + vector.inputs());
+  vector.check(operation + " of C differs from P", *unwrapped, vector.bytes("P"));
+}
+
+}  // namespace
+
+std::optional<KeyWrapFile> keyWrapFileOf(std::string_view name) {
+  KeyWrapFile rule;
+  if (consume(name, "KWP_")) {
+    rule.kind = KeyWrapKind::KWP;
+  } else if (!consume(name, "KW_")) {
+    return std::nullopt;
+  }
+  if (consume(name, "AD_")) {
+    rule.unwraps = true;
+  } else if (!consume(name, "AE_")) {
+    return std::nullopt;
+  }
+  std::size_t digits = 0;
+  while (digits < name.size() && std::isdigit(static_cast<unsigned char>(name[digits]))) ++digits;
+  if (digits == 0) return std::nullopt;
+  name.remove_prefix(digits);
+  rule.inverse = consume(name, "_inv");
+  if (name != ".txt") return std::nullopt;
+  return rule;
+}
+
+std::vector<Test> makeKeyWrapTests(const AnyBlockCipher& cipher) {
+  static constexpr std::string_view kRequired[] = {"COUNT", "K", "C"};
+  static constexpr std::string_view kHeads[] = {"PLAINTEXT LENGTH"};
+  const VectorDirectory& directory = vectorDirectory("Test/KAT_KEYWRAP");
+  detail::BuildTimeChecks checks(cipher);
+  return detail::buildVectorTests(detail::VectorSuite<KeyWrapFile>{
+      .directory = getDataFileName(std::string(directory.name)),
+      .recordKey = directory.recordKey,
+      .listed = {},
+      .fileRule = [](const VectorFile& file) { return keyWrapFileOf(file.name); },
+      .required = [](const KeyWrapFile&) -> std::span<const std::string_view> { return kRequired; },
+      .addTests =
+          [&](const KeyWrapFile& rule, const detail::RecordRef& record, std::vector<Test>& out) {
+            const std::string* length = record.head("PLAINTEXT LENGTH");
+            detail::KnownAnswer answer(record, record.file->name + "-" +
+                                                   (length ? *length : std::string("?")) + "-" +
+                                                   *record.field("COUNT"));
+            answer.showHeads(kHeads);
+            const ByteString key = answer.bytes("K");
+            if (!checks.keyAccepted(answer, answer.text("K"), key, out)) return;
+            out.push_back(detail::knownAnswerTest(
+                std::move(answer), [&cipher, key, rule](const detail::KnownAnswer& vector) {
+                  const bool hasP = vector.ref().field("P") != nullptr;
+                  const bool hasFail = vector.ref().field("FAIL") != nullptr;
+                  if (hasP == hasFail) {
+                    vector.fail(std::string("the record holds ") +
+                                (hasP ? "both P and FAIL" : "neither P nor FAIL") +
+                                "; it needs exactly one of them");
+                  }
+                  if (!rule.unwraps && hasFail) {
+                    vector.fail("a wrapping record marked FAIL; only unwrapping records can be");
+                  }
+                  const std::unique_ptr<const AnyKey> built =
+                      detail::runTimeKey(cipher, vector, key);
+                  const std::size_t blockBytes = cipher.blockBytes();
+                  if (!rule.unwraps) {
+                    vector.check(operationName(rule, false) + " of P differs from C",
+                                 wrapWith(*built, rule, blockBytes, vector.bytes("P")),
+                                 vector.bytes("C"));
+                  }
+                  checkUnwrap(vector, *built, rule, blockBytes);
+                }));
+          },
+  });
+}
+
+}  // namespace kavrit::test
