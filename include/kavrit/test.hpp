@@ -38,3 +38,5 @@
 #include "kavrit/test/hkdf.hpp"
 #include "kavrit/test/pbkdf2.hpp"
 #include "kavrit/test/rfc_hmac.hpp"
+#include "kavrit/test/tdes.hpp"
+#include "kavrit/test/camellia.hpp"

@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "kavrit/test/aes.hpp"
 #include "kavrit/test/any_block_cipher.hpp"
 #include "kavrit/test/test_tree.hpp"
 #include "vectors/known_answer.hpp"
@@ -112,5 +113,9 @@ Test cipherVectorTest(const AnyBlockCipher& cipher, KnownAnswer answer, CipherVe
 /// other way round otherwise.
 Test nistVectorTest(const AnyBlockCipher& cipher, KnownAnswer answer, const CipherStep& step,
                     std::pair<ByteString, ByteString> keyAndIV);
+
+/// The step of a NIST-layout file's operation (ECB as encryptBlock/decryptBlock on the whole
+/// input); shared by the AES and Triple-DES files.
+CipherStep aesStep(AESMode mode);
 
 }  // namespace kavrit::test::detail
