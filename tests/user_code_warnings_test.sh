@@ -39,6 +39,8 @@ cat >"$work/adapters.cpp" <<'EOF'
 #include "openssl/openssl_camellia.hpp"
 #include "openssl/openssl_digest.hpp"
 #include "openssl/openssl_kdf.hpp"
+#include "openssl/openssl_tdes.hpp"
+#include "nettle/nettle_tdes.hpp"
 
 namespace {
 
@@ -129,6 +131,8 @@ int main() {
   checkCipher<kavrit::examples::NettleAES128>();
   checkCipher<kavrit::examples::Camellia192>();
   checkCipher<kavrit::examples::NettleCamellia256>();
+  checkCipher<kavrit::examples::TripleDES3>();
+  checkCipher<kavrit::examples::NettleTripleDES3>();
   return failures == 0 ? 0 : 1;
 }
 EOF

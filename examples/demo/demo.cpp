@@ -46,6 +46,11 @@
 #include "kavrit/test/pbkdf2.hpp"
 #include "kavrit/test/rfc_hmac.hpp"
 #include "openssl/openssl_kdf.hpp"
+// Triple-DES and Camellia known answers.
+#include "kavrit/test/camellia.hpp"
+#include "kavrit/test/tdes.hpp"
+#include "nettle/nettle_tdes.hpp"
+#include "openssl/openssl_tdes.hpp"
 
 namespace {
 
@@ -232,6 +237,25 @@ void buildKDFSuites(SuiteBuilds& b) {
         [] { return makePBKDF2Tests<OpenSSLKDFSHA1>(); });
 }
 
+// Triple-DES (64-bit blocks; two- and three-key, and Nettle's three-key as a second opinion) and
+// Camellia, each key size on its own row.
+void buildCipherFamilySuites(SuiteBuilds& b) {
+  const std::string tdes(vectorDirectory("Test/KAT_TDES").name);
+  const std::string camellia(vectorDirectory("Test/KAT_CAMELLIA_NIST").name);
+  b.add("makeTDESTests", "OpenSSL_TripleDES3", tdes, modesOf<TripleDES3>(),
+        [] { return makeTDESTests<TripleDES3>(); });
+  b.add("makeTDESTests", "OpenSSL_TripleDES2", tdes, modesOf<TripleDES2>(),
+        [] { return makeTDESTests<TripleDES2>(); });
+  b.add("makeTDESTests", "Nettle_TripleDES3", tdes, modesOf<NettleTripleDES3>(),
+        [] { return makeTDESTests<NettleTripleDES3>(); });
+  b.add("makeCamelliaTests", "OpenSSL_Camellia128", camellia, modesOf<Camellia128>(),
+        [] { return makeCamelliaTests<Camellia128>(); });
+  b.add("makeCamelliaTests", "OpenSSL_Camellia192", camellia, modesOf<Camellia192>(),
+        [] { return makeCamelliaTests<Camellia192>(); });
+  b.add("makeCamelliaTests", "OpenSSL_Camellia256", camellia, modesOf<Camellia256>(),
+        [] { return makeCamelliaTests<Camellia256>(); });
+}
+
 // Everything for one algorithm in one call, for one hash and one cipher: the same tests as the
 // rows of their builders above, with the same test names. Both read several vector directories,
 // all below Test/.
@@ -278,6 +302,7 @@ int main(int argc, char** argv) {
   }
   buildSuites(builds);
   buildKDFSuites(builds);
+  buildCipherFamilySuites(builds);
   kavrit::demo::addBoundarySuites(builds);
   addAlgorithmSuites(builds);
   if (withBroken) addBrokenSuites(builds);
