@@ -2,7 +2,8 @@
 """Bring the NIST known-answer vector files used by the tests into data/Test.
 
 AES, AES-CTR (RFC 3686), SHA, SHA Monte Carlo, SHA-3, SHA-3 Monte Carlo, Camellia
-CBC/CFB/OFB, CMAC and key wrap (a selection) files come from
+CBC/CFB/OFB, CMAC and key wrap (a selection), Triple-DES (ECB, CBC, CFB64, OFB)
+and Camellia ECB (rewritten in NIST form) files come from
 Debian's python3-cryptography-vectors package; the HMAC file and the SP 800-38A
 CTR examples from the shared vectors folder (the HMAC checksum is verified).
 Then data/MANIFEST is rewritten: one line per vector file under the data folder
