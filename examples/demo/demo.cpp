@@ -248,6 +248,9 @@ void buildCipherFamilySuites(SuiteBuilds& b) {
         [] { return makeTDESTests<TripleDES2>(); });
   b.add("makeTDESTests", "Nettle_TripleDES3", tdes, modesOf<NettleTripleDES3>(),
         [] { return makeTDESTests<NettleTripleDES3>(); });
+  // The 3DES CMAC file needs a three-key Triple-DES.
+  b.add("makeCMACTests", "OpenSSL_TripleDES3", kCMAC, cmacOf<TripleDES3>(),
+        [] { return makeCMACTests<TripleDES3>(); });
   b.add("makeCamelliaTests", "OpenSSL_Camellia128", camellia, modesOf<Camellia128>(),
         [] { return makeCamelliaTests<Camellia128>(); });
   b.add("makeCamelliaTests", "OpenSSL_Camellia192", camellia, modesOf<Camellia192>(),
