@@ -38,5 +38,7 @@
 #include "kavrit/test/hkdf.hpp"
 #include "kavrit/test/pbkdf2.hpp"
 #include "kavrit/test/rfc_hmac.hpp"
-#include "kavrit/test/tdes.hpp"
+
+// Triple-DES and Camellia known answers.
 #include "kavrit/test/camellia.hpp"
+#include "kavrit/test/tdes.hpp"
