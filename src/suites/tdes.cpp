@@ -1,6 +1,8 @@
 #include "kavrit/test/tdes.hpp"
 
 #include <array>
+#include <exception>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -17,11 +19,17 @@ namespace {
 
 struct Prefix {
   std::string_view name;
-  char mode;  // the first letter of the AES mode key it stands for
+  AESMode encrypt;
+  AESMode decrypt;
 };
 
 // The interleaved variants share the CBC and OFB prefixes and are told apart by the next letter.
-constexpr Prefix kPrefixes[] = {{"TECB", 'E'}, {"TCBC", 'C'}, {"TCFB64", 'F'}, {"TOFB", 'O'}};
+constexpr Prefix kPrefixes[] = {
+    {"TECB", AESMode::ECBEncrypt, AESMode::ECBDecrypt},
+    {"TCBC", AESMode::CBCEncrypt, AESMode::CBCDecrypt},
+    {"TCFB64", AESMode::CFBEncrypt, AESMode::CFBDecrypt},
+    {"TOFB", AESMode::OFBEncrypt, AESMode::OFBDecrypt},
+};
 
 // The three DES keys of a record: KEY1, KEY2 and KEY3, or KEYs three times.
 struct DESKeys {
@@ -75,18 +83,9 @@ std::optional<AESMode> tdesModeOf(std::string_view fileName) {
   for (const Prefix& prefix : kPrefixes) {
     if (!stem.starts_with(prefix.name) || stem.size() <= prefix.name.size()) continue;
     if (stem[prefix.name.size()] == 'I') return std::nullopt;
-    const char direction = stem.back();
-    if (direction != 'e' && direction != 'd') return std::nullopt;
-    switch (prefix.mode) {
-      case 'E':
-        return direction == 'e' ? AESMode::ECBEncrypt : AESMode::ECBDecrypt;
-      case 'C':
-        return direction == 'e' ? AESMode::CBCEncrypt : AESMode::CBCDecrypt;
-      case 'F':
-        return direction == 'e' ? AESMode::CFBEncrypt : AESMode::CFBDecrypt;
-      default:
-        return direction == 'e' ? AESMode::OFBEncrypt : AESMode::OFBDecrypt;
-    }
+    if (stem.back() == 'e') return prefix.encrypt;
+    if (stem.back() == 'd') return prefix.decrypt;
+    return std::nullopt;
   }
   return std::nullopt;
 }
