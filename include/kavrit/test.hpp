@@ -38,3 +38,5 @@
 #include "kavrit/test/hkdf.hpp"
 #include "kavrit/test/pbkdf2.hpp"
 #include "kavrit/test/rfc_hmac.hpp"
+// XTS.
+#include "kavrit/test/xts.hpp"

@@ -25,6 +25,7 @@ constexpr VectorDirectory kDirectories[] = {
     {"Test/KAT_PBKDF2",          "COUNT",   "COUNT"},
     {"Test/KAT_CMAC",            "COUNT",   "COUNT"},
     {"Test/KAT_KEYWRAP",         "COUNT",   "COUNT"},
+    {"Test/KAT_XTS",             "COUNT",   "COUNT"},
 };
 // clang-format on
 
