@@ -15,8 +15,9 @@
 /// A key type may bring its own XTS by defining a const member of the same name on the data key,
 /// taking the tweak key:
 ///
-///     ByteString xtsEncrypt(const K& tweakKey, const ByteString& tweak, const ByteString& data) const;
-///     ByteString xtsDecrypt(const K& tweakKey, const ByteString& tweak, const ByteString& data) const;
+///     ByteString xtsEncrypt(const K& tweakKey, const ByteString& tweak, const ByteString& data)
+///     const; ByteString xtsDecrypt(const K& tweakKey, const ByteString& tweak, const ByteString&
+///     data) const;
 ///
 /// The free function checks the tweak and data lengths and then calls that member instead of the
 /// generic implementation here, which needs `encryptBlock` (and `decryptBlock` to decrypt). A
@@ -119,8 +120,9 @@ ByteString xtsOver(const Key& dataKey, const Key& tweakKey, std::size_t blockByt
 /// Whether K's blockSize() is a constant expression, so that a wrong block size can be refused
 /// at compile time.
 template <class K>
-inline constexpr bool constantBlockSize =
-    requires { typename std::integral_constant<long, static_cast<long>(K::blockSize())>; };
+inline constexpr bool constantBlockSize = requires {
+  typename std::integral_constant<long, static_cast<long>(K::blockSize())>;
+};
 
 template <class K>
 constexpr bool xtsBlockSizeFits() {
@@ -143,20 +145,20 @@ KAVRIT_TWO_KEY_HOOK(xtsDecrypt,
 }  // namespace detail
 
 // The XTS entry points: the key type's own member where it has one, otherwise the generic one.
-#define KAVRIT_XTS_FUNCTION(NAME, DECRYPT)                                                      \
-  template <BlockCipher K>                                                                      \
-  ByteString NAME(const K& key1, const K& key2, const ByteString& tweak,                        \
-                  const ByteString& data) {                                                     \
-    static_assert(detail::xtsBlockSizeFits<K>(),                                                \
-                  "`" #NAME "`: XTS is defined for 128-bit blocks only, and this key type's "   \
-                  "blockSize() is another");                                                    \
-    detail::requireHookShape_##NAME<K>();                                                       \
-    if constexpr (detail::own_##NAME<K>) {                                                      \
-      detail::requireXtsInput(#NAME, blockBytes<K>(), tweak, data);                             \
-      return key1.NAME(key2, tweak, data);                                                      \
-    } else {                                                                                    \
-      return detail::xtsOver(key1, key2, blockBytes<K>(), DECRYPT, tweak, data);                \
-    }                                                                                           \
+#define KAVRIT_XTS_FUNCTION(NAME, DECRYPT)                                                         \
+  template <BlockCipher K>                                                                         \
+  ByteString NAME(const K& key1, const K& key2, const ByteString& tweak, const ByteString& data) { \
+    static_assert(detail::xtsBlockSizeFits<K>(),                                                   \
+                  "`" #NAME                                                                        \
+                  "`: XTS is defined for 128-bit blocks only, and this key type's "                \
+                  "blockSize() is another");                                                       \
+    detail::requireHookShape_##NAME<K>();                                                          \
+    if constexpr (detail::own_##NAME<K>) {                                                         \
+      detail::requireXtsInput(#NAME, blockBytes<K>(), tweak, data);                                \
+      return key1.NAME(key2, tweak, data);                                                         \
+    } else {                                                                                       \
+      return detail::xtsOver(key1, key2, blockBytes<K>(), DECRYPT, tweak, data);                   \
+    }                                                                                              \
   }
 
 /// The XTS encryption of `data` under data key `key1` and tweak key `key2`.

@@ -105,7 +105,8 @@ std::vector<Test> makeXTSTests(const AnyBlockCipher& cipher) {
                       detail::runTimeKey(cipher, vector, key2);
                   const std::string operation = *encrypts ? "xtsEncrypt" : "xtsDecrypt";
                   vector.check(operation + " of the " + std::string(input) + " differs from the " +
-                                   std::string(expected) + " (data key, tweak key: the Key's halves)",
+                                   std::string(expected) +
+                                   " (data key, tweak key: the Key's halves)",
                                dataKey->xts(!*encrypts, *tweakKey, vector.bytes("i"), in),
                                vector.bytes(expected));
                 }));

@@ -59,8 +59,8 @@ class AnyKey {
                                                             const ByteString& in) const = 0;
   /// XTS with this key as the data key and `tweakKey`, a key of the same type, as the tweak key
   /// (kavrit::xtsEncrypt, or kavrit::xtsDecrypt with `decrypt`).
-  [[nodiscard]] virtual ByteString xts(bool decrypt, const AnyKey& tweakKey, const ByteString& tweak,
-                                       const ByteString& data) const = 0;
+  [[nodiscard]] virtual ByteString xts(bool decrypt, const AnyKey& tweakKey,
+                                       const ByteString& tweak, const ByteString& data) const = 0;
   /// A new key holding a copy of the implementation's key object (its copy constructor).
   [[nodiscard]] virtual std::unique_ptr<const AnyKey> clone() const = 0;
 };
