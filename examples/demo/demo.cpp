@@ -256,7 +256,8 @@ void addBrokenSuites(SuiteBuilds& b) {
 }  // namespace
 
 // XTS: kavrit's generic XTS over OpenSSL's AES block functions, and OpenSSL's own aes-128-xts and
-// aes-256-xts as hooks. 192-bit keys have no XTSVS file and get the laws alone.
+// aes-256-xts as hooks. 192-bit keys have no XTSVS file, so no row here: the demo wants vectors in
+// every file-driven row.
 constexpr std::string_view kXTSEntries[] = {"xtsEncrypt", "xtsDecrypt"};
 template <class K>
 std::string xtsOf() {
@@ -266,8 +267,6 @@ void buildXTSSuites(SuiteBuilds& b) {
   const std::string xts(vectorDirectory("Test/KAT_XTS").name);
   b.add("makeXTSTests", "OpenSSL_AES128", xts, xtsOf<AES128>(),
         [] { return makeXTSTests<AES128>(); });
-  b.add("makeXTSTests", "OpenSSL_AES192", xts, xtsOf<AES192>(),
-        [] { return makeXTSTests<AES192>(); });
   b.add("makeXTSTests", "OpenSSL_AES256", xts, xtsOf<AES256>(),
         [] { return makeXTSTests<AES256>(); });
   b.add("makeXTSTests", "OpenSSL_XTSAES128", xts, xtsOf<XTSAES128>(),
