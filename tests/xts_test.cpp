@@ -355,6 +355,14 @@ TEST(XTSTests, RecordsOfTheDirectory) {
   EXPECT_TRUE(contains(shortPT, data.path("XTSGenAES128.rsp") + ":")) << shortPT;
   EXPECT_TRUE(contains(shortPT, "PT is not DataUnitLen = 256 bits long")) << shortPT;
 
+  // A data unit under one block is no XTS record; the case says where it is.
+  data.write("XTSGenAES128.rsp", "[ENCRYPT]\n\nCOUNT = 6\nDataUnitLen = 8\nKey = " + key + "\n" +
+                                     tweak + "PT = 00\nCT = 00\n");
+  const std::string oneByte = failureOf(casesOf(makeXTSTests<examples::AES128>()).at(0)).value();
+  EXPECT_TRUE(contains(oneByte, "XTSGenAES128.rsp-ENCRYPT-6")) << oneByte;
+  EXPECT_TRUE(contains(oneByte, data.path("XTSGenAES128.rsp") + ":3:")) << oneByte;
+  EXPECT_TRUE(contains(oneByte, "DataUnitLen = 8 bits is under one 16-byte block")) << oneByte;
+
   // A Key that is not hex, or not two keys, names its file and line.
   data.write("XTSGenAES128.rsp",
              "[DECRYPT]\n\nCOUNT = 4\nDataUnitLen = 128\nKey = 0g\n" + tweak + pt + "CT = 00\n");
