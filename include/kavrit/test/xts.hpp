@@ -22,9 +22,9 @@ namespace kavrit::test {
 /// when the suite is built. An [ENCRYPT] case computes `xtsEncrypt` of PT and compares with CT,
 /// a [DECRYPT] case `xtsDecrypt` of CT with PT. A record whose PT or CT is not DataUnitLen long,
 /// whose data unit is under one block, whose `i` is not 16 bytes or whose Key is not two keys is a
-/// failing case saying so. Throws std::invalid_argument for a cipher whose
-/// blocks are not 128 bits, and when the directory cannot be read or a field is not hex; a
-/// `buildKey` that throws gives a test failing with its error.
+/// failing case saying so. Throws std::invalid_argument for a cipher whose blocks are not 128 bits,
+/// and when the directory cannot be read or a field is not hex; a `buildKey` that throws gives a
+/// test failing with its error.
 std::vector<Test> makeXTSTests(const AnyBlockCipher& cipher);
 
 /// The group "XTS Property Tests", under random data and tweak keys, tweaks and data units of 16
