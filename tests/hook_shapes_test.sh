@@ -93,6 +93,12 @@ compile keyUnwrap_without_optional fails 'std::optional<ByteString> keyUnwrap(co
   'ByteString keyUnwrap(const ByteString& in) const { return in; }' ''
 compile keyWrapPad_not_const fails 'member named `keyWrapPad`' \
   'ByteString keyWrapPad(const ByteString& in) { return in; }' ''
+compile xtsEncrypt_without_tweak_key fails 'ByteString xtsEncrypt(const K& tweakKey, const ByteString& tweak, const ByteString& data) const' \
+  'ByteString xtsEncrypt(const ByteString& tweak, const ByteString& in) const { return tweak.empty() ? in : in; }' ''
+compile xtsDecrypt_not_const fails 'member named `xtsDecrypt`' \
+  'ByteString xtsDecrypt(const Key&, const ByteString&, const ByteString& in) { return in; }' ''
+compile documented_xts_shapes compiles '' \
+  'ByteString xtsEncrypt(const Key&, const ByteString&, const ByteString& in) const { return in; } ByteString xtsDecrypt(const Key&, const ByteString&, const ByteString& in) const { return in; }' ''
 compile documented_construction_shapes compiles '' \
   'ByteString cmacLazy(const LazyByteString& in) const { return in.flatten(); } std::optional<ByteString> keyUnwrapPad(const ByteString& in) const { return in; }' ''
 compile documented_shapes compiles '' \
@@ -100,6 +106,33 @@ compile documented_shapes compiles '' \
   'static Digest hmac(const MacKey<Digest>&, const LazyByteString&) { return {}; }
   static ByteString hkdfExtract(const ByteString&, const ByteString&) { return {}; }
   static ByteString pbkdf2(const ByteString&, const ByteString&, std::uint64_t, std::size_t) { return {}; }'
+
+# XTS is for 128-bit blocks: a key type whose block size is a constant of 64 bits does not compile
+# with xtsEncrypt or makeXTSTests.
+for call in 'kavrit::xtsEncrypt(key, key, ByteString(16), ByteString(16))' \
+  'kavrit::test::makeXTSTests<Narrow>()'; do
+  printf '%s\n' '#include <optional>
+#include "kavrit/test/xts.hpp"
+using kavrit::ByteString;
+struct Narrow {
+  static constexpr long blockSize() { return 64; }
+  static constexpr long keyLength() { return 128; }
+  static std::optional<Narrow> buildKey(const ByteString&) { return Narrow{}; }
+  ByteString encryptBlock(const ByteString& in) const { return in; }
+  ByteString decryptBlock(const ByteString& in) const { return in; }
+};
+int main() {
+  const Narrow key;
+  (void)key;' "  (void)$call;" '}' >"$work/narrow.cpp"
+  if out=$("$cxx" -std=c++20 -fsyntax-only -I"$source_dir/include" "$work/narrow.cpp" 2>&1); then
+    echo "FAIL narrow_block: $call compiled for a 64-bit block"
+    failures=$((failures + 1))
+  elif ! grep -qF 'XTS is defined for 128-bit blocks only' <<<"$out"; then
+    echo "FAIL narrow_block: the error for $call does not name the block size"
+    echo "$out" | grep -m5 error
+    failures=$((failures + 1))
+  fi
+done
 
 [ "$failures" -eq 0 ] || exit 1
 echo "hook shapes: every misshapen hook is a compile error naming it"

@@ -41,6 +41,7 @@ cat >"$work/adapters.cpp" <<'EOF'
 #include "openssl/openssl_kdf.hpp"
 #include "openssl/openssl_tdes.hpp"
 #include "nettle/nettle_tdes.hpp"
+#include "openssl/openssl_xts.hpp"
 
 namespace {
 
@@ -116,6 +117,17 @@ void checkCipher() {
   expect(kavrit::unpadESP(kavrit::padESPBlockSize(b, m)) == m, "padding");
 }
 
+// XTS with a partial last block, kavrit's over the block functions and the key type's own.
+template <class K>
+void checkXTS() {
+  const std::size_t n = static_cast<std::size_t>(K::keyLength() / 8);
+  const K key1 = K::buildKey(bytes(n, 3)).value();
+  const K key2 = K::buildKey(bytes(n, 4)).value();
+  const ByteString tweak = bytes(16, 5), m = bytes(37, 9);
+  const ByteString c = kavrit::xtsEncrypt(key1, key2, tweak, m);
+  expect(kavrit::xtsDecrypt(key1, key2, tweak, c) == m, "xts");
+}
+
 }  // namespace
 
 int main() {
@@ -133,6 +145,8 @@ int main() {
   checkCipher<kavrit::examples::NettleCamellia256>();
   checkCipher<kavrit::examples::TripleDES3>();
   checkCipher<kavrit::examples::NettleTripleDES3>();
+  checkXTS<kavrit::examples::AES128>();
+  checkXTS<kavrit::examples::XTSAES256>();
   return failures == 0 ? 0 : 1;
 }
 EOF

@@ -42,3 +42,23 @@
       return detail::GENERIC(key, blockBytes<K>(), in);      \
     }                                                        \
   }
+
+// Like KAVRIT_CONSTRUCTION_HOOK for an entry point of two keys of the same type, a 16-byte value
+// and data (XTS): the hook is `ByteString NAME(const K& other, const ByteString& value, const
+// ByteString& data) const`, called on the first key with the second. SHAPE is the documented
+// shape as the error shows it.
+#define KAVRIT_TWO_KEY_HOOK(NAME, SHAPE, WHAT)                                                    \
+  template <class K>                                                                              \
+  inline constexpr bool own_##NAME = requires(const K& key, const ByteString& value) {            \
+    { key.NAME(key, value, value) } -> std::same_as<ByteString>;                                  \
+  };                                                                                              \
+  template <class K>                                                                              \
+  inline constexpr bool names_##NAME =                                                            \
+      (requires { &K::NAME; }) ||                                                                 \
+      (requires(K & key, const ByteString& value) { key.NAME(key, value, value); });              \
+  template <class K>                                                                              \
+  constexpr void requireHookShape_##NAME() {                                                      \
+    static_assert(own_##NAME<K> || !names_##NAME<K>,                                              \
+                  "the key type has a member named `" #NAME                                       \
+                  "` that kavrit cannot call as its own " WHAT ": the hook must be `" SHAPE "`"); \
+  }

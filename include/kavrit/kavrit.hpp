@@ -10,3 +10,4 @@
 #include "kavrit/kdf.hpp"
 #include "kavrit/key_wrap.hpp"
 #include "kavrit/padding.hpp"
+#include "kavrit/xts.hpp"

@@ -42,3 +42,6 @@
 // Triple-DES and Camellia known answers.
 #include "kavrit/test/camellia.hpp"
 #include "kavrit/test/tdes.hpp"
+
+// XTS.
+#include "kavrit/test/xts.hpp"

@@ -214,3 +214,12 @@ std::optional<ByteString> genericKeyUnwrap(const AnyKey& key, KeyWrapKind kind,
 }
 
 }  // namespace kavrit::test::detail
+
+namespace kavrit::test::detail {
+
+ByteString genericXts(const AnyKey& dataKey, const AnyKey& tweakKey, std::size_t blockBytes,
+                      bool decrypt, const ByteString& tweak, const ByteString& data) {
+  return kavrit::detail::xtsOver(dataKey, tweakKey, blockBytes, decrypt, tweak, data);
+}
+
+}  // namespace kavrit::test::detail

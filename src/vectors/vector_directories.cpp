@@ -27,6 +27,7 @@ constexpr VectorDirectory kDirectories[] = {
     {"Test/KAT_KEYWRAP",         "COUNT",   "COUNT"},
     {"Test/KAT_TDES",            "COUNT",   "COUNT"},
     {"Test/KAT_CAMELLIA_NIST",   "COUNT",   "COUNT"},
+    {"Test/KAT_XTS",             "COUNT",   "COUNT"},
 };
 // clang-format on
 

@@ -20,6 +20,7 @@
 #include "kavrit/block_cipher.hpp"
 #include "kavrit/cmac.hpp"
 #include "kavrit/key_wrap.hpp"
+#include "kavrit/xts.hpp"
 
 namespace kavrit::test {
 
@@ -56,6 +57,10 @@ class AnyKey {
   [[nodiscard]] virtual ByteString keyWrap(KeyWrapKind kind, const ByteString& in) const = 0;
   [[nodiscard]] virtual std::optional<ByteString> keyUnwrap(KeyWrapKind kind,
                                                             const ByteString& in) const = 0;
+  /// XTS with this key as the data key and `tweakKey`, a key of the same type, as the tweak key
+  /// (kavrit::xtsEncrypt, or kavrit::xtsDecrypt with `decrypt`).
+  [[nodiscard]] virtual ByteString xts(bool decrypt, const AnyKey& tweakKey,
+                                       const ByteString& tweak, const ByteString& data) const = 0;
   /// A new key holding a copy of the implementation's key object (its copy constructor).
   [[nodiscard]] virtual std::unique_ptr<const AnyKey> clone() const = 0;
 };
@@ -77,7 +82,8 @@ class AnyBlockCipher {
   [[nodiscard]] virtual std::optional<ByteString> parseIV(const ByteString& bytes) const = 0;
   /// The mode hooks the key type brings itself (see kavrit::ownModeHooks).
   [[nodiscard]] virtual std::vector<std::string_view> ownHooks() const = 0;
-  /// The CMAC and key-wrap hooks it brings (kavrit::ownCMACHooks, then kavrit::ownKeyWrapHooks).
+  /// The CMAC, key-wrap and XTS hooks it brings (kavrit::ownCMACHooks, then
+  /// kavrit::ownKeyWrapHooks, then kavrit::ownXTSHooks).
   [[nodiscard]] virtual std::vector<std::string_view> ownConstructionHooks() const = 0;
 };
 
@@ -120,6 +126,9 @@ ByteString genericKeyWrap(const AnyKey& key, KeyWrapKind kind, std::size_t block
 std::optional<ByteString> genericKeyUnwrap(const AnyKey& key, KeyWrapKind kind,
                                            std::size_t blockBytes, const ByteString& in,
                                            bool inverse = false);
+// kavrit's generic XTS over any two AnyKeys, compiled once in the library.
+ByteString genericXts(const AnyKey& dataKey, const AnyKey& tweakKey, std::size_t blockBytes,
+                      bool decrypt, const ByteString& tweak, const ByteString& data);
 
 // A key of type K. Each entry point calls the key type's own hook where it has one (see
 // kavrit/modes.hpp) and the library's generic mode otherwise.
@@ -185,6 +194,34 @@ class KeyModel final : public AnyKey {
   KAVRIT_KEY_WRAP_ENTRY(keyWrap, ByteString, genericKeyWrap)
   KAVRIT_KEY_WRAP_ENTRY(keyUnwrap, std::optional<ByteString>, genericKeyUnwrap)
 #undef KAVRIT_KEY_WRAP_ENTRY
+
+  // The own hooks take the tweak key as a K: one of another key type is refused.
+  ByteString xts(bool decrypt, const AnyKey& tweakKey, const ByteString& tweak,
+                 const ByteString& data) const override {
+    kavrit::detail::requireHookShape_xtsEncrypt<K>();
+    kavrit::detail::requireHookShape_xtsDecrypt<K>();
+    const char* name = decrypt ? "xtsDecrypt" : "xtsEncrypt";
+    const auto other = [&tweakKey, name]() -> const K& {
+      const auto* model = dynamic_cast<const KeyModel*>(&tweakKey);
+      if (model == nullptr) {
+        throw std::invalid_argument(std::string(name) + ": the tweak key is of another key type");
+      }
+      return model->key_;
+    };
+    if constexpr (kavrit::detail::own_xtsEncrypt<K>) {
+      if (!decrypt) {
+        kavrit::detail::requireXtsInput(name, kavrit::blockBytes<K>(), tweak, data);
+        return key_.xtsEncrypt(other(), tweak, data);
+      }
+    }
+    if constexpr (kavrit::detail::own_xtsDecrypt<K>) {
+      if (decrypt) {
+        kavrit::detail::requireXtsInput(name, kavrit::blockBytes<K>(), tweak, data);
+        return key_.xtsDecrypt(other(), tweak, data);
+      }
+    }
+    return genericXts(*this, tweakKey, kavrit::blockBytes<K>(), decrypt, tweak, data);
+  }
 
   std::unique_ptr<const AnyKey> clone() const override {
     const K& original = key_;
@@ -252,6 +289,7 @@ class BlockCipherModel final : public AnyBlockCipher {
   std::vector<std::string_view> ownConstructionHooks() const override {
     std::vector<std::string_view> own = ownCMACHooks<K>();
     for (std::string_view hook : ownKeyWrapHooks<K>()) own.push_back(hook);
+    for (std::string_view hook : ownXTSHooks<K>()) own.push_back(hook);
     return own;
   }
 };
