@@ -25,6 +25,8 @@ constexpr VectorDirectory kDirectories[] = {
     {"Test/KAT_PBKDF2",          "COUNT",   "COUNT"},
     {"Test/KAT_CMAC",            "COUNT",   "COUNT"},
     {"Test/KAT_KEYWRAP",         "COUNT",   "COUNT"},
+    {"Test/KAT_GCM",             "Count",   "Count"},
+    {"Test/KAT_CCM",             "Count",   "Count"},
 };
 // clang-format on
 
