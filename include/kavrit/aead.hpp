@@ -23,7 +23,7 @@ namespace detail {
 
 /// Whether two tags are equal, in a time that depends on their lengths only: a comparison that
 /// stops at the first wrong byte tells a forger how much of a guessed tag was right.
-inline bool tagsEqual(const ByteString& a, const ByteString& b) {
+inline bool aeadTagsEqual(const ByteString& a, const ByteString& b) {
   if (a.size() != b.size()) return false;
   std::uint8_t difference = 0;
   for (std::size_t i = 0; i < a.size(); ++i) difference |= static_cast<std::uint8_t>(a[i] ^ b[i]);

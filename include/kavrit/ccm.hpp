@@ -153,7 +153,7 @@ std::optional<ByteString> ccmDecryptOver(const Key& key, std::size_t blockBytes,
                                          const ByteString& ciphertext, const ByteString& tag) {
   requireCcmParameters("ccmDecrypt", blockBytes, nonce.size(), tag.size(), ciphertext.size());
   ByteString plaintext = ccmCounter(key, nonce, ciphertext);
-  if (!tagsEqual(ccmTag(key, nonce, aad, plaintext, tag.size()), tag)) return std::nullopt;
+  if (!aeadTagsEqual(ccmTag(key, nonce, aad, plaintext, tag.size()), tag)) return std::nullopt;
   return plaintext;
 }
 

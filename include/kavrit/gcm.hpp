@@ -170,16 +170,16 @@ class GcmCounter {
 };
 
 template <class F>
-void forEachPiece(const ByteString& data, F&& f) {
+void gcmForEachPiece(const ByteString& data, F&& f) {
   f(data);
 }
 template <class F>
-void forEachPiece(const LazyByteString& data, F&& f) {
+void gcmForEachPiece(const LazyByteString& data, F&& f) {
   for (const ByteString& chunk : data.chunks()) f(chunk);
 }
 
-inline std::uint64_t totalBytes(const ByteString& data) { return data.size(); }
-inline std::uint64_t totalBytes(const LazyByteString& data) { return data.size(); }
+inline std::uint64_t gcmTotalBytes(const ByteString& data) { return data.size(); }
+inline std::uint64_t gcmTotalBytes(const LazyByteString& data) { return data.size(); }
 
 /// The hash key H and the first counter block J0 of `iv` (not empty).
 template <class Key>
@@ -201,10 +201,10 @@ template <class Key, class Data>
 ByteString gcmFullTag(const Key& key, const ByteString& h, const ByteString& j0, const Data& aad,
                       const ByteString& ciphertext) {
   Ghash ghash(h);
-  forEachPiece(aad, [&](const ByteString& piece) { ghash.update(piece.data(), piece.size()); });
+  gcmForEachPiece(aad, [&](const ByteString& piece) { ghash.update(piece.data(), piece.size()); });
   ghash.pad();
   ghash.update(ciphertext.data(), ciphertext.size());
-  ByteString tag = ghash.finish(totalBytes(aad), ciphertext.size());
+  ByteString tag = ghash.finish(gcmTotalBytes(aad), ciphertext.size());
   const ByteString mask = encryptChecked(key, j0);
   for (std::size_t i = 0; i < 16; ++i) tag[i] ^= mask[i];
   return tag;
@@ -219,15 +219,15 @@ AeadSealed gcmEncryptOver(const Key& key, std::size_t blockBytes, const ByteStri
     throw std::invalid_argument("gcmEncrypt: a tag of " + std::to_string(tagBytes) +
                                 " bytes; GCM tags are 4 to 16 bytes");
   }
-  if (totalBytes(plaintext) > kGcmMaxTextBytes) {
+  if (gcmTotalBytes(plaintext) > kGcmMaxTextBytes) {
     throw std::invalid_argument("gcmEncrypt: a plaintext over 2^36 - 32 bytes");
   }
   const auto [h, j0] = gcmStart(key, iv);
   GcmCounter<Key> counter(key, j0);
   counter.increment();
   AeadSealed out;
-  out.ciphertext.reserve(totalBytes(plaintext));
-  forEachPiece(plaintext, [&](const ByteString& piece) {
+  out.ciphertext.reserve(gcmTotalBytes(plaintext));
+  gcmForEachPiece(plaintext, [&](const ByteString& piece) {
     counter.apply(piece.data(), piece.size(), out.ciphertext);
   });
   out.tag = gcmFullTag(key, h, j0, aad, out.ciphertext);
@@ -241,16 +241,16 @@ std::optional<ByteString> gcmDecryptOver(const Key& key, std::size_t blockBytes,
                                          const Data& ciphertext, const ByteString& tag) {
   requireGcmBlock("gcmDecrypt", blockBytes);
   if (iv.empty() || tag.size() < 4 || tag.size() > 16) return std::nullopt;
-  if (totalBytes(ciphertext) > kGcmMaxTextBytes) return std::nullopt;
+  if (gcmTotalBytes(ciphertext) > kGcmMaxTextBytes) return std::nullopt;
   ByteString whole;
-  whole.reserve(totalBytes(ciphertext));
-  forEachPiece(ciphertext, [&](const ByteString& piece) {
+  whole.reserve(gcmTotalBytes(ciphertext));
+  gcmForEachPiece(ciphertext, [&](const ByteString& piece) {
     whole.insert(whole.end(), piece.begin(), piece.end());
   });
   const auto [h, j0] = gcmStart(key, iv);
   ByteString expected = gcmFullTag(key, h, j0, aad, whole);
   expected.resize(tag.size());
-  if (!tagsEqual(expected, tag)) return std::nullopt;
+  if (!aeadTagsEqual(expected, tag)) return std::nullopt;
   GcmCounter<Key> counter(key, j0);
   counter.increment();
   ByteString plaintext;
