@@ -99,6 +99,12 @@ compile xtsDecrypt_not_const fails 'member named `xtsDecrypt`' \
   'ByteString xtsDecrypt(const Key&, const ByteString&, const ByteString& in) { return in; }' ''
 compile documented_xts_shapes compiles '' \
   'ByteString xtsEncrypt(const Key&, const ByteString&, const ByteString& in) const { return in; } ByteString xtsDecrypt(const Key&, const ByteString&, const ByteString& in) const { return in; }' ''
+compile gcmDecrypt_without_optional fails 'std::optional<ByteString> gcmDecrypt(const ByteString& iv, const ByteString& aad, const ByteString& ciphertext, const ByteString& tag) const' \
+  'ByteString gcmDecrypt(const ByteString&, const ByteString&, const ByteString& c, const ByteString&) const { return c; }' ''
+compile gcmEncryptLazy_strict_text fails 'member named `gcmEncryptLazy`' \
+  'kavrit::AeadSealed gcmEncryptLazy(const ByteString&, const ByteString&, const ByteString&, std::size_t) const { return {}; }' ''
+compile documented_gcm_shapes compiles '' \
+  'kavrit::AeadSealed gcmEncrypt(const ByteString&, const ByteString&, const ByteString& p, std::size_t) const { return {p, ByteString(16)}; } std::optional<ByteString> gcmDecryptLazy(const ByteString&, const LazyByteString&, const LazyByteString& c, const ByteString&) const { return c.flatten(); }' ''
 compile documented_construction_shapes compiles '' \
   'ByteString cmacLazy(const LazyByteString& in) const { return in.flatten(); } std::optional<ByteString> keyUnwrapPad(const ByteString& in) const { return in; }' ''
 compile documented_shapes compiles '' \

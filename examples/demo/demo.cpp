@@ -21,7 +21,9 @@
 #include "kavrit/test/aes_ctr.hpp"
 #include "kavrit/test/algorithm_suites.hpp"
 #include "kavrit/test/block_cipher_props.hpp"
+#include "kavrit/test/ccm.hpp"
 #include "kavrit/test/cmac.hpp"
+#include "kavrit/test/gcm.hpp"
 #include "kavrit/test/hash_props.hpp"
 #include "kavrit/test/hmac.hpp"
 #include "kavrit/test/key_wrap.hpp"
@@ -207,6 +209,31 @@ void buildSuites(SuiteBuilds& b) {
         [] { return makeKeyWrapTests<AES192>(); });
   b.add("makeKeyWrapTests", "OpenSSL_AES256", kKeyWrap, keyWrapOf<AES256>(),
         [] { return makeKeyWrapTests<AES256>(); });
+  // GCM over the same block functions; the decryption records marked FAIL must be refused.
+  const std::string gcm(vectorDirectory("Test/KAT_GCM").name);
+  static constexpr std::string_view kGCMEntries[] = {"gcmEncrypt", "gcmDecrypt", "gcmEncryptLazy",
+                                                     "gcmDecryptLazy"};
+  b.add("makeGCMTests", "OpenSSL_AES128", gcm,
+        describeConstructionImplementations(anyBlockCipher<AES128>(), kGCMEntries),
+        [] { return makeGCMTests<AES128>(); });
+  b.add("makeGCMTests", "OpenSSL_AES192", gcm,
+        describeConstructionImplementations(anyBlockCipher<AES192>(), kGCMEntries),
+        [] { return makeGCMTests<AES192>(); });
+  b.add("makeGCMTests", "OpenSSL_AES256", gcm,
+        describeConstructionImplementations(anyBlockCipher<AES256>(), kGCMEntries),
+        [] { return makeGCMTests<AES256>(); });
+  // CCM likewise, refusing the decryption records with Result = Fail.
+  const std::string ccm(vectorDirectory("Test/KAT_CCM").name);
+  static constexpr std::string_view kCCMEntries[] = {"ccmEncrypt", "ccmDecrypt"};
+  b.add("makeCCMTests", "OpenSSL_AES128", ccm,
+        describeConstructionImplementations(anyBlockCipher<AES128>(), kCCMEntries),
+        [] { return makeCCMTests<AES128>(); });
+  b.add("makeCCMTests", "OpenSSL_AES192", ccm,
+        describeConstructionImplementations(anyBlockCipher<AES192>(), kCCMEntries),
+        [] { return makeCCMTests<AES192>(); });
+  b.add("makeCCMTests", "OpenSSL_AES256", ccm,
+        describeConstructionImplementations(anyBlockCipher<AES256>(), kCCMEntries),
+        [] { return makeCCMTests<AES256>(); });
 }
 
 // HMAC from the RFC test cases, HKDF and PBKDF2: kavrit's generic HKDF over OpenSSL's digests and

@@ -62,3 +62,37 @@
                   "the key type has a member named `" #NAME                                       \
                   "` that kavrit cannot call as its own " WHAT ": the hook must be `" SHAPE "`"); \
   }
+
+// Like KAVRIT_CONSTRUCTION_HOOK for the entry points that take four inputs (GCM, CCM): the
+// hook has the shape `RESULT NAME(const A1&, const A2&, const A3&, A4) const`, which SHAPE spells
+// out for the error.
+#define KAVRIT_CONSTRUCTION_HOOK4(NAME, RESULT, A1, A2, A3, A4, SHAPE, WHAT)                \
+  template <class K>                                                                        \
+  inline constexpr bool own_##NAME =                                                        \
+      requires(const K& key, const A1& a, const A2& b, const A3& c, const A4& d) {          \
+    { key.NAME(a, b, c, d) } -> std::same_as<RESULT>;                                       \
+  };                                                                                        \
+  template <class K>                                                                        \
+  inline constexpr bool names_##NAME =                                                      \
+      (requires { &K::NAME; }) || (requires(K & key, const A1& a, const A2& b, const A3& c, \
+                                            const A4& d) { key.NAME(a, b, c, d); });        \
+  template <class K>                                                                        \
+  constexpr void requireHookShape_##NAME() {                                                \
+    static_assert(own_##NAME<K> || !names_##NAME<K>,                                        \
+                  "the key type has a member named `" #NAME                                 \
+                  "` that kavrit cannot call as its "                                       \
+                  "own " WHAT ": the hook must be `" SHAPE "`");                            \
+  }
+
+// The free function of a four-input hook: the key type's own member where it has one, otherwise
+// `detail::GENERIC(key, blockBytes<K>(), a, b, c, d)`.
+#define KAVRIT_HOOKED_FUNCTION4(NAME, RESULT, A1, A2, A3, A4, GENERIC)            \
+  template <BlockCipher K>                                                        \
+  RESULT NAME(const K& key, const A1& a, const A2& b, const A3& c, const A4& d) { \
+    detail::requireHookShape_##NAME<K>();                                         \
+    if constexpr (detail::own_##NAME<K>) {                                        \
+      return key.NAME(a, b, c, d);                                                \
+    } else {                                                                      \
+      return detail::GENERIC(key, blockBytes<K>(), a, b, c, d);                   \
+    }                                                                             \
+  }

@@ -5,7 +5,9 @@
 
 #include "kavrit/block_cipher.hpp"
 #include "kavrit/byte_string.hpp"
+#include "kavrit/ccm.hpp"
 #include "kavrit/cmac.hpp"
+#include "kavrit/gcm.hpp"
 #include "kavrit/hash.hpp"
 #include "kavrit/kdf.hpp"
 #include "kavrit/key_wrap.hpp"

@@ -222,4 +222,41 @@ ByteString genericXts(const AnyKey& dataKey, const AnyKey& tweakKey, std::size_t
   return kavrit::detail::xtsOver(dataKey, tweakKey, blockBytes, decrypt, tweak, data);
 }
 
+AeadSealed genericGcmEncrypt(const AnyKey& key, std::size_t blockBytes, const ByteString& iv,
+                             const ByteString& aad, const ByteString& plaintext,
+                             std::size_t tagBytes) {
+  return kavrit::detail::gcmEncryptOver(key, blockBytes, iv, aad, plaintext, tagBytes);
+}
+
+AeadSealed genericGcmEncrypt(const AnyKey& key, std::size_t blockBytes, const ByteString& iv,
+                             const LazyByteString& aad, const LazyByteString& plaintext,
+                             std::size_t tagBytes) {
+  return kavrit::detail::gcmEncryptOver(key, blockBytes, iv, aad, plaintext, tagBytes);
+}
+
+std::optional<ByteString> genericGcmDecrypt(const AnyKey& key, std::size_t blockBytes,
+                                            const ByteString& iv, const ByteString& aad,
+                                            const ByteString& ciphertext, const ByteString& tag) {
+  return kavrit::detail::gcmDecryptOver(key, blockBytes, iv, aad, ciphertext, tag);
+}
+
+std::optional<ByteString> genericGcmDecrypt(const AnyKey& key, std::size_t blockBytes,
+                                            const ByteString& iv, const LazyByteString& aad,
+                                            const LazyByteString& ciphertext,
+                                            const ByteString& tag) {
+  return kavrit::detail::gcmDecryptOver(key, blockBytes, iv, aad, ciphertext, tag);
+}
+
+AeadSealed genericCcmEncrypt(const AnyKey& key, std::size_t blockBytes, const ByteString& nonce,
+                             const ByteString& aad, const ByteString& plaintext,
+                             std::size_t tagBytes) {
+  return kavrit::detail::ccmEncryptOver(key, blockBytes, nonce, aad, plaintext, tagBytes);
+}
+
+std::optional<ByteString> genericCcmDecrypt(const AnyKey& key, std::size_t blockBytes,
+                                            const ByteString& nonce, const ByteString& aad,
+                                            const ByteString& ciphertext, const ByteString& tag) {
+  return kavrit::detail::ccmDecryptOver(key, blockBytes, nonce, aad, ciphertext, tag);
+}
+
 }  // namespace kavrit::test::detail

@@ -28,6 +28,8 @@ constexpr VectorDirectory kDirectories[] = {
     {"Test/KAT_TDES",            "COUNT",   "COUNT"},
     {"Test/KAT_CAMELLIA_NIST",   "COUNT",   "COUNT"},
     {"Test/KAT_XTS",             "COUNT",   "COUNT"},
+    {"Test/KAT_GCM",             "Count",   "Count"},
+    {"Test/KAT_CCM",             "Count",   "Count"},
 };
 // clang-format on
 

@@ -18,7 +18,9 @@
 #include <vector>
 
 #include "kavrit/block_cipher.hpp"
+#include "kavrit/ccm.hpp"
 #include "kavrit/cmac.hpp"
+#include "kavrit/gcm.hpp"
 #include "kavrit/key_wrap.hpp"
 #include "kavrit/xts.hpp"
 
@@ -61,6 +63,29 @@ class AnyKey {
   /// (kavrit::xtsEncrypt, or kavrit::xtsDecrypt with `decrypt`).
   [[nodiscard]] virtual ByteString xts(bool decrypt, const AnyKey& tweakKey,
                                        const ByteString& tweak, const ByteString& data) const = 0;
+  /// GCM, as kavrit::gcmEncrypt, kavrit::gcmDecrypt, ... give it for the key type.
+  [[nodiscard]] virtual AeadSealed gcmEncrypt(const ByteString& iv, const ByteString& aad,
+                                              const ByteString& plaintext,
+                                              std::size_t tagBytes) const = 0;
+  [[nodiscard]] virtual std::optional<ByteString> gcmDecrypt(const ByteString& iv,
+                                                             const ByteString& aad,
+                                                             const ByteString& ciphertext,
+                                                             const ByteString& tag) const = 0;
+  [[nodiscard]] virtual AeadSealed gcmEncryptLazy(const ByteString& iv, const LazyByteString& aad,
+                                                  const LazyByteString& plaintext,
+                                                  std::size_t tagBytes) const = 0;
+  [[nodiscard]] virtual std::optional<ByteString> gcmDecryptLazy(const ByteString& iv,
+                                                                 const LazyByteString& aad,
+                                                                 const LazyByteString& ciphertext,
+                                                                 const ByteString& tag) const = 0;
+  /// CCM, as kavrit::ccmEncrypt and kavrit::ccmDecrypt give it for the key type.
+  [[nodiscard]] virtual AeadSealed ccmEncrypt(const ByteString& nonce, const ByteString& aad,
+                                              const ByteString& plaintext,
+                                              std::size_t tagBytes) const = 0;
+  [[nodiscard]] virtual std::optional<ByteString> ccmDecrypt(const ByteString& nonce,
+                                                             const ByteString& aad,
+                                                             const ByteString& ciphertext,
+                                                             const ByteString& tag) const = 0;
   /// A new key holding a copy of the implementation's key object (its copy constructor).
   [[nodiscard]] virtual std::unique_ptr<const AnyKey> clone() const = 0;
 };
@@ -82,8 +107,8 @@ class AnyBlockCipher {
   [[nodiscard]] virtual std::optional<ByteString> parseIV(const ByteString& bytes) const = 0;
   /// The mode hooks the key type brings itself (see kavrit::ownModeHooks).
   [[nodiscard]] virtual std::vector<std::string_view> ownHooks() const = 0;
-  /// The CMAC, key-wrap and XTS hooks it brings (kavrit::ownCMACHooks, then
-  /// kavrit::ownKeyWrapHooks, then kavrit::ownXTSHooks).
+  /// The CMAC, key-wrap, XTS, GCM and CCM hooks it brings (kavrit::ownCMACHooks,
+  /// kavrit::ownKeyWrapHooks, kavrit::ownXTSHooks, kavrit::ownGCMHooks, then kavrit::ownCCMHooks).
   [[nodiscard]] virtual std::vector<std::string_view> ownConstructionHooks() const = 0;
 };
 
@@ -129,6 +154,27 @@ std::optional<ByteString> genericKeyUnwrap(const AnyKey& key, KeyWrapKind kind,
 // kavrit's generic XTS over any two AnyKeys, compiled once in the library.
 ByteString genericXts(const AnyKey& dataKey, const AnyKey& tweakKey, std::size_t blockBytes,
                       bool decrypt, const ByteString& tweak, const ByteString& data);
+// kavrit's generic GCM over any AnyKey, compiled once in the library.
+AeadSealed genericGcmEncrypt(const AnyKey& key, std::size_t blockBytes, const ByteString& iv,
+                             const ByteString& aad, const ByteString& plaintext,
+                             std::size_t tagBytes);
+AeadSealed genericGcmEncrypt(const AnyKey& key, std::size_t blockBytes, const ByteString& iv,
+                             const LazyByteString& aad, const LazyByteString& plaintext,
+                             std::size_t tagBytes);
+std::optional<ByteString> genericGcmDecrypt(const AnyKey& key, std::size_t blockBytes,
+                                            const ByteString& iv, const ByteString& aad,
+                                            const ByteString& ciphertext, const ByteString& tag);
+std::optional<ByteString> genericGcmDecrypt(const AnyKey& key, std::size_t blockBytes,
+                                            const ByteString& iv, const LazyByteString& aad,
+                                            const LazyByteString& ciphertext,
+                                            const ByteString& tag);
+// kavrit's generic CCM over any AnyKey, compiled once in the library.
+AeadSealed genericCcmEncrypt(const AnyKey& key, std::size_t blockBytes, const ByteString& nonce,
+                             const ByteString& aad, const ByteString& plaintext,
+                             std::size_t tagBytes);
+std::optional<ByteString> genericCcmDecrypt(const AnyKey& key, std::size_t blockBytes,
+                                            const ByteString& nonce, const ByteString& aad,
+                                            const ByteString& ciphertext, const ByteString& tag);
 
 // A key of type K. Each entry point calls the key type's own hook where it has one (see
 // kavrit/modes.hpp) and the library's generic mode otherwise.
@@ -222,6 +268,26 @@ class KeyModel final : public AnyKey {
     }
     return genericXts(*this, tweakKey, kavrit::blockBytes<K>(), decrypt, tweak, data);
   }
+#define KAVRIT_AEAD_ENTRY(NAME, RESULT, A2, A3, A4, GENERIC)                                 \
+  RESULT NAME(const ByteString& iv, const A2& aad, const A3& text, A4 last) const override { \
+    kavrit::detail::requireHookShape_##NAME<K>();                                            \
+    if constexpr (kavrit::detail::own_##NAME<K>) {                                           \
+      return key_.NAME(iv, aad, text, last);                                                 \
+    } else {                                                                                 \
+      return GENERIC(*this, kavrit::blockBytes<K>(), iv, aad, text, last);                   \
+    }                                                                                        \
+  }
+  KAVRIT_AEAD_ENTRY(gcmEncrypt, AeadSealed, ByteString, ByteString, std::size_t, genericGcmEncrypt)
+  KAVRIT_AEAD_ENTRY(gcmDecrypt, std::optional<ByteString>, ByteString, ByteString,
+                    const ByteString&, genericGcmDecrypt)
+  KAVRIT_AEAD_ENTRY(gcmEncryptLazy, AeadSealed, LazyByteString, LazyByteString, std::size_t,
+                    genericGcmEncrypt)
+  KAVRIT_AEAD_ENTRY(gcmDecryptLazy, std::optional<ByteString>, LazyByteString, LazyByteString,
+                    const ByteString&, genericGcmDecrypt)
+  KAVRIT_AEAD_ENTRY(ccmEncrypt, AeadSealed, ByteString, ByteString, std::size_t, genericCcmEncrypt)
+  KAVRIT_AEAD_ENTRY(ccmDecrypt, std::optional<ByteString>, ByteString, ByteString,
+                    const ByteString&, genericCcmDecrypt)
+#undef KAVRIT_AEAD_ENTRY
 
   std::unique_ptr<const AnyKey> clone() const override {
     const K& original = key_;
@@ -290,6 +356,8 @@ class BlockCipherModel final : public AnyBlockCipher {
     std::vector<std::string_view> own = ownCMACHooks<K>();
     for (std::string_view hook : ownKeyWrapHooks<K>()) own.push_back(hook);
     for (std::string_view hook : ownXTSHooks<K>()) own.push_back(hook);
+    for (std::string_view hook : ownGCMHooks<K>()) own.push_back(hook);
+    for (std::string_view hook : ownCCMHooks<K>()) own.push_back(hook);
     return own;
   }
 };

@@ -1,0 +1,153 @@
+#include "kavrit/test/gcm.hpp"
+
+#include <cctype>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "kavrit/test/paths.hpp"
+#include "kavrit/test/vector_directories.hpp"
+#include "kavrit/test/vector_files.hpp"
+#include "suites/cipher_vectors.hpp"
+#include "vectors/known_answer.hpp"
+
+namespace kavrit::test {
+namespace {
+
+bool consume(std::string_view& text, std::string_view prefix) {
+  if (text.substr(0, prefix.size()) != prefix) return false;
+  text.remove_prefix(prefix.size());
+  return true;
+}
+
+constexpr std::string_view kHeads[] = {"IVlen", "PTlen", "AADlen", "Taglen"};
+
+std::string caseName(const detail::RecordRef& record) {
+  std::string name = record.file->name;
+  for (const std::string_view head : kHeads) {
+    const std::string* value = record.head(head);
+    name += "-" + (value ? *value : std::string("?"));
+  }
+  return name + "-" + *record.field("Count");
+}
+
+void checkEncrypt(const detail::KnownAnswer& vector, const AnyKey& key) {
+  const ByteString iv = vector.bytes("IV");
+  const ByteString aad = vector.bytes("AAD");
+  const ByteString plaintext = vector.bytes("PT");
+  const AeadSealed expected{vector.bytes("CT"), vector.bytes("Tag")};
+  const std::size_t tagBytes = expected.tag.size();
+  const AeadSealed strict = key.gcmEncrypt(iv, aad, plaintext, tagBytes);
+  const AeadSealed lazy = key.gcmEncryptLazy(iv, chunked(aad, kVectorChunkSize),
+                                             chunked(plaintext, kVectorChunkSize), tagBytes);
+  const auto joined = [](const AeadSealed& sealed) {
+    ByteString out = sealed.ciphertext;
+    out.insert(out.end(), sealed.tag.begin(), sealed.tag.end());
+    return out;
+  };
+  vector.check(
+      "gcmEncrypt of the PT differs from the CT followed by the Tag (computed: "
+      "gcmEncrypt, then gcmEncryptLazy in " +
+          std::to_string(kVectorChunkSize) + "-byte chunks)",
+      std::pair(joined(strict), joined(lazy)), std::pair(joined(expected), joined(expected)));
+  const std::optional<ByteString> opened = key.gcmDecrypt(iv, aad, strict.ciphertext, strict.tag);
+  if (!opened)
+    vector.fail("gcmDecrypt refused the CT and Tag that it must open\n" + vector.inputs());
+  vector.check("gcmDecrypt of the CT differs from the PT", *opened, plaintext);
+}
+
+void checkDecrypt(const detail::KnownAnswer& vector, const AnyKey& key) {
+  const ByteString iv = vector.bytes("IV");
+  const ByteString aad = vector.bytes("AAD");
+  const ByteString ciphertext = vector.bytes("CT");
+  const ByteString tag = vector.bytes("Tag");
+  const std::optional<ByteString> strict = key.gcmDecrypt(iv, aad, ciphertext, tag);
+  const std::optional<ByteString> lazy = key.gcmDecryptLazy(
+      iv, chunked(aad, kVectorChunkSize), chunked(ciphertext, kVectorChunkSize), tag);
+  if (vector.ref().field("FAIL") != nullptr) {
+    for (const auto& [name, opened] :
+         {std::pair("gcmDecrypt", &strict), std::pair("gcmDecryptLazy", &lazy)}) {
+      if (*opened) {
+        vector.fail(std::string(name) +
+                    " accepted the CT and Tag, which the record marks FAIL: a forgery must be "
+                    "refused (it gave " +
+                    std::to_string((*opened)->size()) + " bytes)\n" + vector.inputs());
+      }
+    }
+    return;
+  }
+  if (!strict || !lazy) {
+    vector.fail(std::string(strict ? "gcmDecryptLazy" : "gcmDecrypt") +
+                " refused the CT and Tag, which open to the PT\n" + vector.inputs());
+  }
+  const ByteString plaintext = vector.bytes("PT");
+  vector.check(
+      "gcmDecrypt of the CT differs from the PT (computed: gcmDecrypt, then "
+      "gcmDecryptLazy in " +
+          std::to_string(kVectorChunkSize) + "-byte chunks)",
+      std::pair(*strict, *lazy), std::pair(plaintext, plaintext));
+}
+
+}  // namespace
+
+std::optional<GCMFile> gcmFileOf(std::string_view name) {
+  GCMFile rule;
+  if (consume(name, "gcmDecrypt")) {
+    rule.decrypts = true;
+  } else if (!consume(name, "gcmEncryptExtIV")) {
+    return std::nullopt;
+  }
+  std::size_t digits = 0;
+  while (digits < name.size() && std::isdigit(static_cast<unsigned char>(name[digits]))) ++digits;
+  if (digits == 0 || digits > 4) return std::nullopt;
+  rule.keyBits = std::stol(std::string(name.substr(0, digits)));
+  name.remove_prefix(digits);
+  if (name != ".rsp") return std::nullopt;
+  return rule;
+}
+
+std::vector<Test> makeGCMTests(const AnyBlockCipher& cipher) {
+  static constexpr std::string_view kRequired[] = {"Count", "Key", "IV", "CT", "AAD", "Tag"};
+  if (cipher.blockSize() != 128) return {};
+  const VectorDirectory& directory = vectorDirectory("Test/KAT_GCM");
+  detail::BuildTimeChecks checks(cipher);
+  std::vector<Test> tests = detail::buildVectorTests(detail::VectorSuite<GCMFile>{
+      .directory = getDataFileName(std::string(directory.name)),
+      .recordKey = directory.recordKey,
+      .listed = {},
+      .fileRule = [](const VectorFile& file) { return gcmFileOf(file.name); },
+      .required = [](const GCMFile&) -> std::span<const std::string_view> { return kRequired; },
+      .addTests =
+          [&](const GCMFile& rule, const detail::RecordRef& record, std::vector<Test>& out) {
+            detail::KnownAnswer answer(record, caseName(record));
+            answer.showHeads(kHeads);
+            const ByteString key = answer.bytes("Key");
+            if (!checks.keyAccepted(answer, answer.text("Key"), key, out)) return;
+            out.push_back(detail::knownAnswerTest(
+                std::move(answer), [&cipher, key, rule](const detail::KnownAnswer& vector) {
+                  const bool hasPT = vector.ref().field("PT") != nullptr;
+                  const bool hasFail = vector.ref().field("FAIL") != nullptr;
+                  if (hasPT == hasFail) {
+                    vector.fail(std::string("the record holds ") +
+                                (hasPT ? "both PT and FAIL" : "neither PT nor FAIL") +
+                                "; it needs exactly one of them");
+                  }
+                  if (!rule.decrypts && hasFail) {
+                    vector.fail("an encryption record marked FAIL; only decryption records can be");
+                  }
+                  const std::unique_ptr<const AnyKey> built =
+                      detail::runTimeKey(cipher, vector, key);
+                  if (rule.decrypts) {
+                    checkDecrypt(vector, *built);
+                  } else {
+                    checkEncrypt(vector, *built);
+                  }
+                }));
+          },
+  });
+  for (Test& law : makeGCMPropTests(cipher)) tests.push_back(std::move(law));
+  return tests;
+}
+
+}  // namespace kavrit::test
