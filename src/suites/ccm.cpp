@@ -1,6 +1,5 @@
 #include "kavrit/test/ccm.hpp"
 
-#include <cctype>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -11,28 +10,14 @@
 #include "kavrit/test/vector_directories.hpp"
 #include "kavrit/test/vector_files.hpp"
 #include "suites/cipher_vectors.hpp"
+#include "suites/record_rules.hpp"
 #include "vectors/known_answer.hpp"
 
 namespace kavrit::test {
 namespace {
 
-bool consume(std::string_view& text, std::string_view prefix) {
-  if (text.substr(0, prefix.size()) != prefix) return false;
-  text.remove_prefix(prefix.size());
-  return true;
-}
-
 constexpr std::string_view kLengths[] = {"Alen", "Plen", "Nlen", "Tlen"};
 constexpr std::string_view kHeads[] = {"Alen", "Plen", "Nlen", "Tlen", "Key", "Nonce"};
-
-std::string caseName(const detail::RecordRef& record) {
-  std::string name = record.file->name;
-  for (const std::string_view head : kLengths) {
-    const std::string* value = record.head(head);
-    name += "-" + (value ? *value : std::string("?"));
-  }
-  return name + "-" + *record.field("Count");
-}
 
 // A record's own field, or else the head line of its category of that name.
 const std::string* fieldOrHead(const detail::RecordRef& record, std::string_view name) {
@@ -124,18 +109,15 @@ void checkCase(const detail::KnownAnswer& vector, const AnyKey& key, const CCMFi
 
 std::optional<CCMFile> ccmFileOf(std::string_view name) {
   CCMFile rule;
-  if (consume(name, "DVPT")) {
+  if (detail::consumePrefix(name, "DVPT")) {
     rule.decrypts = true;
-  } else if (!consume(name, "VADT") && !consume(name, "VNT") && !consume(name, "VPT") &&
-             !consume(name, "VTT")) {
+  } else if (!detail::consumePrefix(name, "VADT") && !detail::consumePrefix(name, "VNT") &&
+             !detail::consumePrefix(name, "VPT") && !detail::consumePrefix(name, "VTT")) {
     return std::nullopt;
   }
-  std::size_t digits = 0;
-  while (digits < name.size() && std::isdigit(static_cast<unsigned char>(name[digits]))) ++digits;
-  if (digits == 0 || digits > 4) return std::nullopt;
-  rule.keyBits = std::stol(std::string(name.substr(0, digits)));
-  name.remove_prefix(digits);
-  if (name != ".rsp") return std::nullopt;
+  const std::optional<long> keyBits = detail::keyBitsBefore(name, ".rsp");
+  if (!keyBits) return std::nullopt;
+  rule.keyBits = *keyBits;
   return rule;
 }
 
@@ -152,7 +134,7 @@ std::vector<Test> makeCCMTests(const AnyBlockCipher& cipher) {
       .required = [](const CCMFile&) -> std::span<const std::string_view> { return kRequired; },
       .addTests =
           [&](const CCMFile& rule, const detail::RecordRef& record, std::vector<Test>& out) {
-            detail::KnownAnswer answer(record, caseName(record));
+            detail::KnownAnswer answer(record, detail::nameWithHeads(record, kLengths, "Count"));
             answer.showHeads(kHeads);
             const std::string* keyText = fieldOrHead(record, "Key");
             if (keyText == nullptr) {

@@ -1,6 +1,5 @@
 #include "kavrit/test/gcm.hpp"
 
-#include <cctype>
 #include <optional>
 #include <span>
 #include <string>
@@ -10,27 +9,13 @@
 #include "kavrit/test/vector_directories.hpp"
 #include "kavrit/test/vector_files.hpp"
 #include "suites/cipher_vectors.hpp"
+#include "suites/record_rules.hpp"
 #include "vectors/known_answer.hpp"
 
 namespace kavrit::test {
 namespace {
 
-bool consume(std::string_view& text, std::string_view prefix) {
-  if (text.substr(0, prefix.size()) != prefix) return false;
-  text.remove_prefix(prefix.size());
-  return true;
-}
-
 constexpr std::string_view kHeads[] = {"IVlen", "PTlen", "AADlen", "Taglen"};
-
-std::string caseName(const detail::RecordRef& record) {
-  std::string name = record.file->name;
-  for (const std::string_view head : kHeads) {
-    const std::string* value = record.head(head);
-    name += "-" + (value ? *value : std::string("?"));
-  }
-  return name + "-" + *record.field("Count");
-}
 
 void checkEncrypt(const detail::KnownAnswer& vector, const AnyKey& key) {
   const ByteString iv = vector.bytes("IV");
@@ -93,17 +78,14 @@ void checkDecrypt(const detail::KnownAnswer& vector, const AnyKey& key) {
 
 std::optional<GCMFile> gcmFileOf(std::string_view name) {
   GCMFile rule;
-  if (consume(name, "gcmDecrypt")) {
+  if (detail::consumePrefix(name, "gcmDecrypt")) {
     rule.decrypts = true;
-  } else if (!consume(name, "gcmEncryptExtIV")) {
+  } else if (!detail::consumePrefix(name, "gcmEncryptExtIV")) {
     return std::nullopt;
   }
-  std::size_t digits = 0;
-  while (digits < name.size() && std::isdigit(static_cast<unsigned char>(name[digits]))) ++digits;
-  if (digits == 0 || digits > 4) return std::nullopt;
-  rule.keyBits = std::stol(std::string(name.substr(0, digits)));
-  name.remove_prefix(digits);
-  if (name != ".rsp") return std::nullopt;
+  const std::optional<long> keyBits = detail::keyBitsBefore(name, ".rsp");
+  if (!keyBits) return std::nullopt;
+  rule.keyBits = *keyBits;
   return rule;
 }
 
@@ -120,22 +102,15 @@ std::vector<Test> makeGCMTests(const AnyBlockCipher& cipher) {
       .required = [](const GCMFile&) -> std::span<const std::string_view> { return kRequired; },
       .addTests =
           [&](const GCMFile& rule, const detail::RecordRef& record, std::vector<Test>& out) {
-            detail::KnownAnswer answer(record, caseName(record));
+            detail::KnownAnswer answer(record, detail::nameWithHeads(record, kHeads, "Count"));
             answer.showHeads(kHeads);
             const ByteString key = answer.bytes("Key");
             if (!checks.keyAccepted(answer, answer.text("Key"), key, out)) return;
             out.push_back(detail::knownAnswerTest(
                 std::move(answer), [&cipher, key, rule](const detail::KnownAnswer& vector) {
-                  const bool hasPT = vector.ref().field("PT") != nullptr;
-                  const bool hasFail = vector.ref().field("FAIL") != nullptr;
-                  if (hasPT == hasFail) {
-                    vector.fail(std::string("the record holds ") +
-                                (hasPT ? "both PT and FAIL" : "neither PT nor FAIL") +
-                                "; it needs exactly one of them");
-                  }
-                  if (!rule.decrypts && hasFail) {
-                    vector.fail("an encryption record marked FAIL; only decryption records can be");
-                  }
+                  detail::requireAnswerOrFail(
+                      vector, "PT", rule.decrypts,
+                      "an encryption record marked FAIL; only decryption records can be");
                   const std::unique_ptr<const AnyKey> built =
                       detail::runTimeKey(cipher, vector, key);
                   if (rule.decrypts) {

@@ -9,16 +9,11 @@
 #include "kavrit/test/paths.hpp"
 #include "kavrit/test/vector_directories.hpp"
 #include "suites/cipher_vectors.hpp"
+#include "suites/record_rules.hpp"
 #include "vectors/known_answer.hpp"
 
 namespace kavrit::test {
 namespace {
-
-bool consume(std::string_view& text, std::string_view prefix) {
-  if (text.substr(0, prefix.size()) != prefix) return false;
-  text.remove_prefix(prefix.size());
-  return true;
-}
 
 // The entry point a case calls, for reports.
 std::string operationName(const KeyWrapFile& rule, bool unwrap) {
@@ -59,21 +54,21 @@ void checkUnwrap(const detail::KnownAnswer& vector, const AnyKey& key, const Key
 
 std::optional<KeyWrapFile> keyWrapFileOf(std::string_view name) {
   KeyWrapFile rule;
-  if (consume(name, "KWP_")) {
+  if (detail::consumePrefix(name, "KWP_")) {
     rule.kind = KeyWrapKind::KWP;
-  } else if (!consume(name, "KW_")) {
+  } else if (!detail::consumePrefix(name, "KW_")) {
     return std::nullopt;
   }
-  if (consume(name, "AD_")) {
+  if (detail::consumePrefix(name, "AD_")) {
     rule.unwraps = true;
-  } else if (!consume(name, "AE_")) {
+  } else if (!detail::consumePrefix(name, "AE_")) {
     return std::nullopt;
   }
   std::size_t digits = 0;
   while (digits < name.size() && std::isdigit(static_cast<unsigned char>(name[digits]))) ++digits;
   if (digits == 0) return std::nullopt;
   name.remove_prefix(digits);
-  rule.inverse = consume(name, "_inv");
+  rule.inverse = detail::consumePrefix(name, "_inv");
   if (name != ".txt") return std::nullopt;
   return rule;
 }
@@ -100,16 +95,9 @@ std::vector<Test> makeKeyWrapTests(const AnyBlockCipher& cipher) {
             if (!checks.keyAccepted(answer, answer.text("K"), key, out)) return;
             out.push_back(detail::knownAnswerTest(
                 std::move(answer), [&cipher, key, rule](const detail::KnownAnswer& vector) {
-                  const bool hasP = vector.ref().field("P") != nullptr;
-                  const bool hasFail = vector.ref().field("FAIL") != nullptr;
-                  if (hasP == hasFail) {
-                    vector.fail(std::string("the record holds ") +
-                                (hasP ? "both P and FAIL" : "neither P nor FAIL") +
-                                "; it needs exactly one of them");
-                  }
-                  if (!rule.unwraps && hasFail) {
-                    vector.fail("a wrapping record marked FAIL; only unwrapping records can be");
-                  }
+                  detail::requireAnswerOrFail(
+                      vector, "P", rule.unwraps,
+                      "a wrapping record marked FAIL; only unwrapping records can be");
                   const std::unique_ptr<const AnyKey> built =
                       detail::runTimeKey(cipher, vector, key);
                   const std::size_t blockBytes = cipher.blockBytes();
