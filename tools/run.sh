@@ -54,13 +54,14 @@ case "$cmd" in
   test)
     install_packages
     build build g++
-    (cd build && ctest --output-on-failure "$@")
+    # The tests work in their own scratch directories, so they can share the cores.
+    (cd build && ctest --output-on-failure -j "$jobs" "$@")
     # Clang must build everything warning-free too; that build is instrumented with AddressSanitizer
     # and UndefinedBehaviorSanitizer, and the whole suite and the demo run again under them.
     build build-clang clang++ -DKAVRIT_SANITIZE=ON
     (cd build-clang &&
       ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1 \
-      UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure "$@")
+      UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j "$jobs" "$@")
     ;;
   bench)
     install_packages
