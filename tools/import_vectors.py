@@ -438,9 +438,9 @@ def import_cmac(source, out_dir, written, origins, report):
     report.append(f"  CMAC    {total:5d} records (AES-128/192/256, 3DES)")
 
 
-def select_keywrap(src, data):
-    """The kept part of a key wrap file: its header, and for each plaintext length the first
-    records that unwrap and the first that are marked FAIL. Checks the original's layout."""
+def selection_source(data):
+    """A file to select records from: its lines, its line ending and its comment header (the
+    comment lines before the first head line)."""
     lines = data.splitlines(keepends=True)
     newline = b"\r\n" if lines and lines[0].endswith(b"\r\n") else b"\n"
     header = []
@@ -449,6 +449,22 @@ def select_keywrap(src, data):
             break
         if line.startswith(b"#"):
             header.append(line)
+    return lines, newline, header
+
+
+def kept_records(records, chosen, newline):
+    """The records of `chosen`, in their order among `records`, each followed by a blank line."""
+    out = []
+    for record in records:
+        if any(record is c for c in chosen):
+            out += record + [newline]
+    return out
+
+
+def select_keywrap(src, data):
+    """The kept part of a key wrap file: its header, and for each plaintext length the first
+    records that unwrap and the first that are marked FAIL. Checks the original's layout."""
+    lines, newline, header = selection_source(data)
     heads = [i for i, line in enumerate(lines) if line.startswith(b"[")]
     if len(heads) != KEYWRAP_LENGTHS_PER_FILE:
         raise VectorImportError(f"{src}: {len(heads)} plaintext lengths, expected {KEYWRAP_LENGTHS_PER_FILE}")
@@ -475,10 +491,8 @@ def select_keywrap(src, data):
                 raise VectorImportError(f"{src}: record with fields {names}")
         chosen = passing[:KEYWRAP_KEEP_PASSING] + failing[:KEYWRAP_KEEP_FAILING]
         out += [section[0], newline]
-        for record in records:
-            if any(record is c for c in chosen):
-                out += record + [newline]
-                kept += 1
+        out += kept_records(records, chosen, newline)
+        kept += len(chosen)
     return b"".join(out), kept
 
 
@@ -610,14 +624,7 @@ def import_xts(source, out_dir, written, origins, report):
 def select_gcm(src, data):
     """The kept part of a GCM file: its header, and every category with its first records (see
     GCM_KEEP_ENCRYPTING and the others). Checks the original's layout."""
-    lines = data.splitlines(keepends=True)
-    newline = b"\r\n" if lines and lines[0].endswith(b"\r\n") else b"\n"
-    header = []
-    for line in lines:
-        if line.startswith(b"["):
-            break
-        if line.startswith(b"#"):
-            header.append(line)
+    lines, newline, header = selection_source(data)
     # A category opens with its run of five head lines.
     starts = [i for i, line in enumerate(lines)
               if line.startswith(b"[Keylen = ")]
@@ -654,10 +661,8 @@ def select_gcm(src, data):
         chosen = (passing[:GCM_KEEP_PASSING] + failing[:GCM_KEEP_FAILING] if decrypts
                   else records[:GCM_KEEP_ENCRYPTING])
         out += heads + [newline]
-        for record in records:
-            if any(record is c for c in chosen):
-                out += record + [newline]
-                kept += 1
+        out += kept_records(records, chosen, newline)
+        kept += len(chosen)
     return b"".join(out), kept
 
 
