@@ -46,6 +46,8 @@ TEST(SHA256Tests, MatchesPublishedValuesAndOpenSSLAcrossThePaddingBoundaries) {
 
 // The committed data directory, as the build sees it.
 const fs::path kData = KAVRIT_TESTS_DATADIR;
+// Wycheproof's JSON files: not in the table of vector directories, counted by their "tcId" keys.
+const std::string kWycheproof = "Test/WYCHEPROOF";
 
 TEST(ManifestTests, EveryCommittedVectorFileIsListedAndMatches) {
   const std::vector<ManifestEntry> entries =
@@ -55,10 +57,11 @@ TEST(ManifestTests, EveryCommittedVectorFileIsListedAndMatches) {
     files += entry.is_regular_file() ? 1 : 0;
   }
   EXPECT_EQ(entries.size(), files);
-  // Every folder of the data has its entry in the table of vector directories.
+  // Every folder of the data has its entry in the table of vector directories, or is
+  // Wycheproof's.
   for (const auto& entry : fs::directory_iterator(kData / "Test")) {
     const std::string family = "Test/" + entry.path().filename().string();
-    EXPECT_TRUE(recordKeyOf(family).has_value()) << family;
+    EXPECT_TRUE(recordKeyOf(family).has_value() || family == kWycheproof) << family;
   }
   for (const DataProblem& problem : verifyDataDirectory(kData.string())) {
     ADD_FAILURE() << describe(problem);
@@ -119,11 +122,16 @@ TEST(ManifestTests, DeletedTruncatedAlteredAndExtraFilesAreNamed) {
 
 TEST(ManifestTests, TheRecordCountsAgreeWithTheImportTool) {
   ScratchData data;
-  // One more line changes the size but no record count, in every family.
-  const std::vector<std::string> files = {
+  // One more line changes the size but no record count, in every family and every Wycheproof
+  // file (each JSON file counted by this library as by the importer).
+  std::vector<std::string> files = {
       "Test/KAT_AES/ECBVarKey256d.rsp", "Test/KAT_AES_CTR/CTRRFC3686-192d.rsp",
       "Test/KAT_SHA/SHA384LongMsg.rsp", "Test/KAT_SHA_MONTE/SHA1Monte.rsp",
       "Test/KAT_HMAC/HMAC.rsp",         "Test/KAT_TWOFISH/ECB_TLB.TXT"};
+  for (const auto& entry : fs::directory_iterator(data / kWycheproof)) {
+    files.push_back(kWycheproof + "/" + entry.path().filename().string());
+  }
+  EXPECT_EQ(files.size(), 6u + 46u);
   for (const std::string& file : files) std::ofstream(data / file, std::ios::app) << "\n";
   std::vector<std::string> sizeOnly;
   for (const DataProblem& problem : verifyDataDirectory()) {
@@ -135,6 +143,35 @@ TEST(ManifestTests, TheRecordCountsAgreeWithTheImportTool) {
   std::sort(sizeOnly.begin(), sizeOnly.end());
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(sizeOnly, expected);
+}
+
+TEST(ManifestTests, AWycheproofFileIsCountedByItsTestIds) {
+  ScratchData data;
+  const std::string renamed = kWycheproof + "/aes_gcm_test.json";
+  const std::string altered = kWycheproof + "/hkdf_sha1_test.json";
+  // The last test's "tcId" misspelt "tcIds": a reader would no longer see that test.
+  std::string text = readText(data / renamed);
+  const std::size_t at = text.rfind("\"tcId\"");
+  ASSERT_NE(at, std::string::npos);
+  text.insert(at + 5, "s");
+  std::ofstream(data / renamed, std::ios::binary) << text;
+  // A changed value leaves the 87 tests where they were.
+  text = readText(data / altered);
+  const std::size_t okm = text.rfind("\"okm\": \"");
+  ASSERT_NE(okm, std::string::npos);
+  text[okm + 8] = text[okm + 8] == '0' ? '1' : '0';
+  std::ofstream(data / altered, std::ios::binary) << text;
+
+  const std::vector<DataProblem> problems = verifyDataDirectory();
+  ASSERT_EQ(problems.size(), 2u) << testing::PrintToString(described(problems));
+  EXPECT_EQ(problems[0].kind, DataProblemKind::RecordCountDiffers);
+  EXPECT_TRUE(describe(problems[0])
+                  .starts_with(data.path(renamed) +
+                               ": record count differs: 315 records where the manifest lists 316; "
+                               "213178 bytes, SHA-256 "))
+      << describe(problems[0]);
+  EXPECT_EQ(problems[1].kind, DataProblemKind::ContentDiffers) << describe(problems[1]);
+  EXPECT_EQ(problems[1].path, data.path(altered));
 }
 
 TEST(ManifestTests, AMissingOrEmptiedFamilyIsOneProblem) {
@@ -192,12 +229,17 @@ TEST(ManifestTest, TheImporterCountsRecordsByTheTableOfVectorDirectories) {
   std::ifstream in(std::string(KAVRIT_SOURCE_DIR) + "/tools/import_vectors.py");
   ASSERT_TRUE(in) << "cannot read tools/import_vectors.py";
   std::map<std::string, std::string> importer;
+  std::vector<std::string> countedByTestIds;
   bool inTable = false;
   for (std::string line; std::getline(in, line);) {
     if (line.starts_with("RECORD_KEYS = {")) {
       inTable = true;
     } else if (inTable && line.starts_with("}")) {
       break;
+    } else if (inTable && contains(line, "b'\"tcId\"'")) {
+      // The JSON rule:     "WYCHEPROOF": b'"tcId"',
+      const std::size_t q1 = line.find('"');
+      countedByTestIds.push_back("Test/" + line.substr(q1 + 1, line.find('"', q1 + 1) - q1 - 1));
     } else if (inTable) {
       // Lines such as:     "KAT_AES": b"COUNT",
       const std::size_t q1 = line.find('"');
@@ -213,6 +255,9 @@ TEST(ManifestTest, TheImporterCountsRecordsByTheTableOfVectorDirectories) {
     library[std::string(directory.name)] = std::string(directory.countedField);
   }
   EXPECT_EQ(importer, library);
+  // The library counts this folder's tests only while the table leaves it out.
+  EXPECT_EQ(countedByTestIds, std::vector<std::string>{kWycheproof});
+  EXPECT_FALSE(recordKeyOf(kWycheproof).has_value());
   // The Monte Carlo files are parsed by Seed and counted by their checkpoints.
   EXPECT_EQ(recordKeyOf("Test/KAT_SHA_MONTE"), "Seed");
 }
