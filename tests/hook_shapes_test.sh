@@ -105,6 +105,16 @@ compile gcmEncryptLazy_strict_text fails 'member named `gcmEncryptLazy`' \
   'kavrit::AeadSealed gcmEncryptLazy(const ByteString&, const ByteString&, const ByteString&, std::size_t) const { return {}; }' ''
 compile documented_gcm_shapes compiles '' \
   'kavrit::AeadSealed gcmEncrypt(const ByteString&, const ByteString&, const ByteString& p, std::size_t) const { return {p, ByteString(16)}; } std::optional<ByteString> gcmDecryptLazy(const ByteString&, const LazyByteString&, const LazyByteString& c, const ByteString&) const { return c.flatten(); }' ''
+compile cbcPad_iv_as_bytes fails 'ByteString cbcPad(const IV<K>&, const ByteString&) const' \
+  'ByteString cbcPad(const ByteString&, const ByteString& in) const { return in; }' ''
+compile unCbcPad_without_optional fails 'std::optional<ByteString> unCbcPad(const IV<K>&, const ByteString&) const' \
+  'ByteString unCbcPad(const IV<Key>&, const ByteString& in) const { return in; }' ''
+compile cbcPadLazy_not_const fails 'member named `cbcPadLazy`' \
+  'ByteString cbcPadLazy(const IV<Key>&, const LazyByteString& in) { return in.flatten(); }' ''
+compile unCbcPadLazy_strict_argument fails 'std::optional<ByteString> unCbcPadLazy(const IV<K>&, const LazyByteString&) const' \
+  'std::optional<ByteString> unCbcPadLazy(const IV<Key>&, const ByteString& in) const { return in; }' ''
+compile documented_cbc_pad_shapes compiles '' \
+  'ByteString cbcPad(const IV<Key>&, const ByteString& in) const { return in; } std::optional<ByteString> unCbcPad(const IV<Key>&, const ByteString& in) const { return in; } ByteString cbcPadLazy(const IV<Key>&, const LazyByteString& in) const { return in.flatten(); } std::optional<ByteString> unCbcPadLazy(const IV<Key>&, const LazyByteString& in) const { return in.flatten(); }' ''
 compile documented_construction_shapes compiles '' \
   'ByteString cmacLazy(const LazyByteString& in) const { return in.flatten(); } std::optional<ByteString> keyUnwrapPad(const ByteString& in) const { return in; }' ''
 compile documented_shapes compiles '' \

@@ -1,10 +1,11 @@
 #pragma once
 
 /// @file
-/// Hook detection for the entry points that take one input (the ECB modes, CMAC, key wrap): a key
-/// type that has a const member of an entry point's name and documented shape gets that member
-/// called instead of kavrit's generic implementation; a member of that name in any other shape is
-/// a compile-time error naming the hook, never silently passed over.
+/// Hook detection for the constructions' entry points (the ECB modes, CMAC, key wrap, CBC with
+/// padding, XTS, GCM, CCM): a key type that has a const member of an entry point's name and
+/// documented shape gets that member called instead of kavrit's generic implementation; a member
+/// of that name in any other shape is a compile-time error naming the hook, never silently passed
+/// over.
 
 #include <concepts>
 
@@ -41,6 +42,26 @@
     } else {                                                 \
       return detail::GENERIC(key, blockBytes<K>(), in);      \
     }                                                        \
+  }
+
+// Like KAVRIT_CONSTRUCTION_HOOK for an entry point that takes an IV before its input (CBC with
+// padding): the hook is `RESULT NAME(const IV<K>&, const INPUT&) const`. IV must be declared where
+// this is used.
+#define KAVRIT_IV_HOOK(NAME, RESULT, INPUT, WHAT)                                               \
+  template <class K>                                                                            \
+  inline constexpr bool own_##NAME = requires(const K& key, const IV<K>& iv, const INPUT& in) { \
+    { key.NAME(iv, in) } -> std::same_as<RESULT>;                                               \
+  };                                                                                            \
+  template <class K>                                                                            \
+  inline constexpr bool names_##NAME =                                                          \
+      (requires { &K::NAME; }) ||                                                               \
+      (requires(K & key, const IV<K>& iv, const INPUT& in) { key.NAME(iv, in); });              \
+  template <class K>                                                                            \
+  constexpr void requireHookShape_##NAME() {                                                    \
+    static_assert(own_##NAME<K> || !names_##NAME<K>,                                            \
+                  "the key type has a member named `" #NAME                                     \
+                  "` that kavrit cannot call as its own " WHAT ": the hook must be `" #RESULT   \
+                  " " #NAME "(const IV<K>&, const " #INPUT "&) const`");                        \
   }
 
 // Like KAVRIT_CONSTRUCTION_HOOK for an entry point of two keys of the same type, a 16-byte value

@@ -5,6 +5,7 @@
 
 #include "kavrit/block_cipher.hpp"
 #include "kavrit/byte_string.hpp"
+#include "kavrit/cbc_pad.hpp"
 #include "kavrit/ccm.hpp"
 #include "kavrit/cmac.hpp"
 #include "kavrit/gcm.hpp"

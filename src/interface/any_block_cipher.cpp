@@ -260,3 +260,35 @@ std::optional<ByteString> genericCcmDecrypt(const AnyKey& key, std::size_t block
 }
 
 }  // namespace kavrit::test::detail
+
+namespace kavrit::test::detail {
+
+ByteString genericCbcPad(const AnyKey& key, std::size_t blockBytes, const ByteString& iv,
+                         const ByteString& plaintext) {
+  return kavrit::detail::cbcPadOver("cbcPad", blockBytes, plaintext, [&](const ByteString& in) {
+    return key.chained(ChainedMode::CBC, iv, in).first;
+  });
+}
+
+ByteString genericCbcPad(const AnyKey& key, std::size_t blockBytes, const ByteString& iv,
+                         const LazyByteString& plaintext) {
+  return kavrit::detail::cbcPadOver(
+      "cbcPadLazy", blockBytes, plaintext,
+      [&](const LazyByteString& in) { return key.chainedLazy(ChainedMode::CBC, iv, in).first; });
+}
+
+std::optional<ByteString> genericUnCbcPad(const AnyKey& key, std::size_t blockBytes,
+                                          const ByteString& iv, const ByteString& ciphertext) {
+  return kavrit::detail::unCbcPadOver(
+      "unCbcPad", blockBytes, ciphertext,
+      [&](const ByteString& in) { return key.chained(ChainedMode::UnCBC, iv, in).first; });
+}
+
+std::optional<ByteString> genericUnCbcPad(const AnyKey& key, std::size_t blockBytes,
+                                          const ByteString& iv, const LazyByteString& ciphertext) {
+  return kavrit::detail::unCbcPadOver(
+      "unCbcPadLazy", blockBytes, ciphertext,
+      [&](const LazyByteString& in) { return key.chainedLazy(ChainedMode::UnCBC, iv, in).first; });
+}
+
+}  // namespace kavrit::test::detail

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "kavrit/block_cipher.hpp"
+#include "kavrit/cbc_pad.hpp"
 #include "kavrit/ccm.hpp"
 #include "kavrit/cmac.hpp"
 #include "kavrit/gcm.hpp"
@@ -86,6 +87,15 @@ class AnyKey {
                                                              const ByteString& aad,
                                                              const ByteString& ciphertext,
                                                              const ByteString& tag) const = 0;
+  /// CBC with PKCS#7 padding, as kavrit::cbcPad, kavrit::unCbcPad, ... give it for the key type.
+  [[nodiscard]] virtual ByteString cbcPad(const ByteString& iv,
+                                          const ByteString& plaintext) const = 0;
+  [[nodiscard]] virtual std::optional<ByteString> unCbcPad(const ByteString& iv,
+                                                           const ByteString& ciphertext) const = 0;
+  [[nodiscard]] virtual ByteString cbcPadLazy(const ByteString& iv,
+                                              const LazyByteString& plaintext) const = 0;
+  [[nodiscard]] virtual std::optional<ByteString> unCbcPadLazy(
+      const ByteString& iv, const LazyByteString& ciphertext) const = 0;
   /// A new key holding a copy of the implementation's key object (its copy constructor).
   [[nodiscard]] virtual std::unique_ptr<const AnyKey> clone() const = 0;
 };
@@ -107,8 +117,9 @@ class AnyBlockCipher {
   [[nodiscard]] virtual std::optional<ByteString> parseIV(const ByteString& bytes) const = 0;
   /// The mode hooks the key type brings itself (see kavrit::ownModeHooks).
   [[nodiscard]] virtual std::vector<std::string_view> ownHooks() const = 0;
-  /// The CMAC, key-wrap, XTS, GCM and CCM hooks it brings (kavrit::ownCMACHooks,
-  /// kavrit::ownKeyWrapHooks, kavrit::ownXTSHooks, kavrit::ownGCMHooks, then kavrit::ownCCMHooks).
+  /// The CMAC, key-wrap, XTS, GCM, CCM and padded-CBC hooks it brings (kavrit::ownCMACHooks,
+  /// kavrit::ownKeyWrapHooks, kavrit::ownXTSHooks, kavrit::ownGCMHooks, kavrit::ownCCMHooks, then
+  /// kavrit::ownCbcPadHooks).
   [[nodiscard]] virtual std::vector<std::string_view> ownConstructionHooks() const = 0;
 };
 
@@ -175,6 +186,17 @@ AeadSealed genericCcmEncrypt(const AnyKey& key, std::size_t blockBytes, const By
 std::optional<ByteString> genericCcmDecrypt(const AnyKey& key, std::size_t blockBytes,
                                             const ByteString& nonce, const ByteString& aad,
                                             const ByteString& ciphertext, const ByteString& tag);
+// kavrit's generic CBC with PKCS#7 padding over any AnyKey, compiled once in the library. It pads
+// and runs the key's `chained` CBC (or `chainedLazy` for a lazy text), so a key type's own cbc,
+// cbcLazy, unCbc and unCbcLazy hooks are what it runs over.
+ByteString genericCbcPad(const AnyKey& key, std::size_t blockBytes, const ByteString& iv,
+                         const ByteString& plaintext);
+ByteString genericCbcPad(const AnyKey& key, std::size_t blockBytes, const ByteString& iv,
+                         const LazyByteString& plaintext);
+std::optional<ByteString> genericUnCbcPad(const AnyKey& key, std::size_t blockBytes,
+                                          const ByteString& iv, const ByteString& ciphertext);
+std::optional<ByteString> genericUnCbcPad(const AnyKey& key, std::size_t blockBytes,
+                                          const ByteString& iv, const LazyByteString& ciphertext);
 
 // A key of type K. Each entry point calls the key type's own hook where it has one (see
 // kavrit/modes.hpp) and the library's generic mode otherwise.
@@ -289,6 +311,21 @@ class KeyModel final : public AnyKey {
                     const ByteString&, genericCcmDecrypt)
 #undef KAVRIT_AEAD_ENTRY
 
+#define KAVRIT_CBC_PAD_ENTRY(NAME, RESULT, DATA, GENERIC)            \
+  RESULT NAME(const ByteString& iv, const DATA& in) const override { \
+    kavrit::detail::requireHookShape_##NAME<K>();                    \
+    if constexpr (kavrit::detail::own_##NAME<K>) {                   \
+      return key_.NAME(kavrit::detail::ivFrom<K>(iv), in);           \
+    } else {                                                         \
+      return GENERIC(*this, kavrit::blockBytes<K>(), iv, in);        \
+    }                                                                \
+  }
+  KAVRIT_CBC_PAD_ENTRY(cbcPad, ByteString, ByteString, genericCbcPad)
+  KAVRIT_CBC_PAD_ENTRY(unCbcPad, std::optional<ByteString>, ByteString, genericUnCbcPad)
+  KAVRIT_CBC_PAD_ENTRY(cbcPadLazy, ByteString, LazyByteString, genericCbcPad)
+  KAVRIT_CBC_PAD_ENTRY(unCbcPadLazy, std::optional<ByteString>, LazyByteString, genericUnCbcPad)
+#undef KAVRIT_CBC_PAD_ENTRY
+
   std::unique_ptr<const AnyKey> clone() const override {
     const K& original = key_;
     return std::make_unique<const KeyModel>(K(original));
@@ -358,6 +395,7 @@ class BlockCipherModel final : public AnyBlockCipher {
     for (std::string_view hook : ownXTSHooks<K>()) own.push_back(hook);
     for (std::string_view hook : ownGCMHooks<K>()) own.push_back(hook);
     for (std::string_view hook : ownCCMHooks<K>()) own.push_back(hook);
+    for (std::string_view hook : ownCbcPadHooks<K>()) own.push_back(hook);
     return own;
   }
 };
