@@ -40,6 +40,8 @@ class RecordingReporter : public benchmark::ConsoleReporter {
             std::string("BM_BuildSuites/") + copies, std::string("BM_Baseline_ReadFiles/") + copies,
             "target <= 3");
     }
+    ratio("build Wycheproof suites, AES-128 / read and parse their JSON", seconds_,
+          "BM_BuildWycheproofSuites_AES128", "BM_Baseline_ParseWycheproofJSON", "target <= 3");
     ratio("build suites 4x data / 1x data", seconds_, "BM_BuildSuites/4", "BM_BuildSuites/1",
           "linear: ~4");
     ratio("build suites 16x data / 1x data", seconds_, "BM_BuildSuites/16", "BM_BuildSuites/1",

@@ -13,7 +13,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 
 packages=(cmake make g++ clang pkg-config python3 libgtest-dev librapidcheck-dev libssl-dev
-          nettle-dev libbenchmark-dev libbotan-2-dev libclang-rt-14-dev)
+          nettle-dev libbenchmark-dev libbotan-2-dev libclang-rt-14-dev nlohmann-json3-dev)
 
 install_packages() {
   local missing=()

@@ -38,11 +38,13 @@
 #include "kavrit/test/twofish.hpp"
 #include "kavrit/test/user_vectors.hpp"
 #include "kavrit/test/vector_directories.hpp"
+#include "kavrit/test/wycheproof.hpp"
 #include "nettle/nettle_twofish.hpp"
 #include "openssl/openssl_aes.hpp"
 #include "openssl/openssl_camellia.hpp"
 #include "openssl/openssl_digest.hpp"
 #include "summary.hpp"
+#include "wycheproof_suites.hpp"
 // HMAC from the RFCs, HKDF and PBKDF2.
 #include "kavrit/test/hkdf.hpp"
 #include "kavrit/test/pbkdf2.hpp"
@@ -358,6 +360,7 @@ int main(int argc, char** argv) {
   buildCipherFamilySuites(builds);
   buildXTSSuites(builds);
   kavrit::demo::addBoundarySuites(builds);
+  kavrit::demo::addWycheproofSuites(builds);
   addAlgorithmSuites(builds);
   if (withBroken) addBrokenSuites(builds);
   builds.printProblems(std::cout);
@@ -371,6 +374,12 @@ int main(int argc, char** argv) {
   }
   listeners.Append(new kavrit::demo::SummaryPrinter(runs));
   const int status = RUN_ALL_TESTS();
+  // Wycheproof's "acceptable" inputs pass either way; which way the implementations went.
+  const WycheproofTally tally = wycheproofAcceptableTally();
+  if (tally.accepted + tally.refused > 0) {
+    std::cout << "Wycheproof acceptable tests: " << tally.accepted << " accepted, " << tally.refused
+              << " refused\n";
+  }
   // Said again after the summary, where it is read; a problem fails the run even when every test
   // that could be built passed.
   builds.printProblems(std::cout);

@@ -47,3 +47,6 @@
 
 // XTS.
 #include "kavrit/test/xts.hpp"
+
+// Wycheproof's vectors: what the constructions must refuse.
+#include "kavrit/test/wycheproof.hpp"

@@ -87,6 +87,14 @@ class LeafTest : public testing::Test {
       if (!result.passed()) ADD_FAILURE_AT(file, line) << result.report;
       return;
     }
+    // Notes of a passing case (which way an implementation went where either is allowed) stay
+    // with the test in GoogleTest's XML and JSON reports.
+    const test::NoteSink previous = test::setNoteSink(
+        [](const std::string& note) { testing::Test::RecordProperty("kavrit_note", note); });
+    struct RestoreSink {
+      test::NoteSink sink;
+      ~RestoreSink() { test::setNoteSink(std::move(sink)); }
+    } restore{previous};
     try {
       leaf.run();
     } catch (const test::AssertionFailure& failure) {

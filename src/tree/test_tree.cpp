@@ -1,5 +1,7 @@
 #include "kavrit/test/test_tree.hpp"
 
+#include <iostream>
+#include <mutex>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -22,6 +24,39 @@ Test::Kind Test::kind() const noexcept { return node_->kind; }
 const std::string& Test::name() const noexcept { return node_->name; }
 const std::vector<Test>& Test::children() const noexcept { return node_->children; }
 const std::optional<SourceLocation>& Test::location() const noexcept { return node_->location; }
+
+namespace {
+
+std::mutex& noteMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+NoteSink& noteSink() {
+  static NoteSink sink;
+  return sink;
+}
+
+}  // namespace
+
+NoteSink setNoteSink(NoteSink sink) {
+  const std::scoped_lock lock(noteMutex());
+  std::swap(noteSink(), sink);
+  return sink;
+}
+
+void recordNote(const std::string& note) {
+  NoteSink sink;
+  {
+    const std::scoped_lock lock(noteMutex());
+    sink = noteSink();
+  }
+  if (sink) {
+    sink(note);
+  } else {
+    std::clog << "kavrit note: " << note << '\n';
+  }
+}
 
 void Test::run() const {
   if (node_->kind != Kind::Case)

@@ -103,6 +103,15 @@ Test testGroup(std::string name, std::vector<Test> members);
 /// kavrit/rapidcheck/property.hpp for `testProperty`).
 Test makePropertyTest(std::string name, std::shared_ptr<const detail::PropertyHolder> property);
 
+/// Where a passing unit case tells its runner something worth keeping, such as which way an
+/// implementation went on an input that may be either accepted or refused. The runner installs
+/// the sink (the GoogleTest bridge records each note as the test's property "kavrit_note");
+/// without one, notes go to std::clog. setNoteSink returns the sink it replaces.
+using NoteSink = std::function<void(const std::string&)>;
+NoteSink setNoteSink(NoteSink sink);
+/// Hands `note` to the installed sink.
+void recordNote(const std::string& note);
+
 /// Number of leaves in a list of trees.
 std::size_t countLeaves(const std::vector<Test>& trees);
 
