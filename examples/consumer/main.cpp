@@ -8,7 +8,8 @@
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
-  // The SHA-256 vectors and the hash laws, HMAC, Monte Carlo and the chunking laws.
+  // Everything for SHA-256: its vectors and laws, HMAC, Monte Carlo, the chunking laws, the RFC
+  // HMAC and HKDF vectors, and Wycheproof's HMAC, HKDF and PBKDF2.
   kavrit::gtest::registerTests("Sha256", kavrit::test::makeSHA256Suites<Sha256>());
   return RUN_ALL_TESTS();
 }

@@ -299,6 +299,14 @@ void addAlgorithmSuites(SuiteBuilds& b) {
         [] { return makeSHA256Suites<SHA256>(); });
   b.add("makeAESSuites", "OpenSSL_AES128", "Test", modesOf<AES128>(),
         [] { return makeAESSuites<AES128>(); });
+  b.add("makeSHA512_256Suites", "OpenSSL_SHA512_256", "Test", hmacOf<SHA512_256>(),
+        [] { return makeSHA512_256Suites<SHA512_256>(); });
+  b.add("makeSHA3_256Suites", "OpenSSL_SHA3_256", "Test", hmacOf<SHA3_256>(),
+        [] { return makeSHA3_256Suites<SHA3_256>(); });
+  b.add("makeTDESSuites", "OpenSSL_TripleDES3", "Test", modesOf<TripleDES3>(),
+        [] { return makeTDESSuites<TripleDES3>(); });
+  b.add("makeCamelliaSuites", "OpenSSL_Camellia128", "Test", modesOf<Camellia128>(),
+        [] { return makeCamelliaSuites<Camellia128>(); });
 }
 
 // Deliberately broken implementations, to see what a failure looks like (--with-broken).

@@ -9,17 +9,30 @@
 #include "kavrit/test/aes_ctr.hpp"
 #include "kavrit/test/block_cipher_continuation.hpp"
 #include "kavrit/test/block_cipher_keys.hpp"
+#include "kavrit/test/camellia.hpp"
+#include "kavrit/test/ccm.hpp"
+#include "kavrit/test/cmac.hpp"
 #include "kavrit/test/digest_laws.hpp"
+#include "kavrit/test/gcm.hpp"
 #include "kavrit/test/hash_chunking.hpp"
+#include "kavrit/test/hkdf.hpp"
 #include "kavrit/test/hmac.hpp"
 #include "kavrit/test/hook_oracles.hpp"
+#include "kavrit/test/key_wrap.hpp"
 #include "kavrit/test/long_messages.hpp"
 #include "kavrit/test/md5.hpp"
 #include "kavrit/test/padding_edges.hpp"
+#include "kavrit/test/pbkdf2.hpp"
+#include "kavrit/test/rfc_hmac.hpp"
 #include "kavrit/test/sha.hpp"
+#include "kavrit/test/sha3.hpp"
+#include "kavrit/test/sha3_monte.hpp"
 #include "kavrit/test/sha_monte.hpp"
 #include "kavrit/test/state_laws.hpp"
+#include "kavrit/test/tdes.hpp"
 #include "kavrit/test/twofish.hpp"
+#include "kavrit/test/wycheproof.hpp"
+#include "kavrit/test/xts.hpp"
 
 namespace kavrit::test {
 
@@ -30,7 +43,25 @@ void append(std::vector<Test>& suites, std::vector<Test> trees) {
                 std::make_move_iterator(trees.end()));
 }
 
+// The trees of a builder but its group "Slow" (millions of PBKDF2 iterations): a bundle is what
+// runs on every build, and that group is for a runner to ask for.
+void appendQuick(std::vector<Test>& suites, std::vector<Test> trees) {
+  for (Test& tree : trees) {
+    if (!(tree.kind() == Test::Kind::Group && tree.name() == "Slow")) {
+      suites.push_back(std::move(tree));
+    }
+  }
+}
+
 using HashBuilder = std::vector<Test> (*)(const AnyHash&);
+
+// What a hash has beyond its own vectors and laws: the RFC HMAC, HKDF and PBKDF2 vectors where
+// there are some for it, then Wycheproof's HMAC, HKDF and PBKDF2 files for it.
+void appendKeyedHashSuites(std::vector<Test>& suites, const AnyHash& hash,
+                           std::initializer_list<HashBuilder> rfcBuilders) {
+  for (HashBuilder builder : rfcBuilders) appendQuick(suites, builder(hash));
+  appendQuick(suites, makeWycheproofHashTests(hash));
+}
 
 // The laws every hash gets after its chunking laws, in the header's order.
 void appendHashLaws(std::vector<Test>& suites, const AnyHash& hash, HashAlgorithm algorithm) {
@@ -42,8 +73,8 @@ void appendHashLaws(std::vector<Test>& suites, const AnyHash& hash, HashAlgorith
 
 // The laws every cipher gets after its continuation laws, in the header's order.
 void appendCipherLaws(std::vector<Test>& suites, const AnyBlockCipher& cipher,
-                      std::vector<std::size_t> otherKeyBytes) {
-  suites.push_back(makeBlockCipherKeyTests(cipher, std::move(otherKeyBytes)));
+                      std::vector<std::size_t> otherKeyBytes, bool keyLaws = true) {
+  if (keyLaws) suites.push_back(makeBlockCipherKeyTests(cipher, std::move(otherKeyBytes)));
   suites.push_back(makeBlockCipherStateTests(cipher));
   suites.push_back(makeModeHookOracleTests(cipher));
   suites.push_back(makeLongModeTests(cipher));
@@ -51,13 +82,26 @@ void appendCipherLaws(std::vector<Test>& suites, const AnyBlockCipher& cipher,
 
 // The builders are called in the order of the arguments, as the header lists them.
 std::vector<Test> shaSuites(const AnyHash& hash, HashBuilder kats, HashBuilder hmac,
-                            HashBuilder monte, HashAlgorithm algorithm, std::string_view name) {
+                            HashBuilder monte, HashAlgorithm algorithm, std::string_view name,
+                            std::initializer_list<HashBuilder> rfcBuilders) {
   std::vector<Test> suites = kats(hash);
   append(suites, hmac(hash));
   append(suites, monte(hash));
   append(suites, makePaddingEdgeTests(hash, name));
   suites.push_back(makeHashChunkingTests(hash));
   appendHashLaws(suites, hash, algorithm);
+  appendKeyedHashSuites(suites, hash, rfcBuilders);
+  return suites;
+}
+
+// SHA-512/t and SHA-3: NIST's vectors and Monte Carlo chains, the chunking and hash laws (with no
+// published long-message digests of their own), and Wycheproof's HMAC.
+std::vector<Test> vectorAndMonteSuites(const AnyHash& hash, HashBuilder kats, HashBuilder monte) {
+  std::vector<Test> suites = kats(hash);
+  append(suites, monte(hash));
+  suites.push_back(makeHashChunkingTests(hash));
+  appendHashLaws(suites, hash, HashAlgorithm::Other);
+  appendKeyedHashSuites(suites, hash, {});
   return suites;
 }
 
@@ -68,32 +112,52 @@ std::vector<Test> makeMD5Suites(const AnyHash& hash) {
   append(suites, makePaddingEdgeTests(hash, "MD5"));
   suites.push_back(makeHashChunkingTests(hash));
   appendHashLaws(suites, hash, HashAlgorithm::MD5);
+  appendKeyedHashSuites(suites, hash, {makeRFC2202HMACTests});
   return suites;
 }
 
 std::vector<Test> makeSHA1Suites(const AnyHash& hash) {
   return shaSuites(hash, makeSHA1Tests, makeSHA1HMACTests, makeSHA1MonteTests, HashAlgorithm::SHA1,
-                   "SHA1");
+                   "SHA1", {makeRFC2202HMACTests, makeHKDFTests, makePBKDF2Tests});
 }
 
 std::vector<Test> makeSHA224Suites(const AnyHash& hash) {
   return shaSuites(hash, makeSHA224Tests, makeSHA224HMACTests, makeSHA224MonteTests,
-                   HashAlgorithm::SHA224, "SHA224");
+                   HashAlgorithm::SHA224, "SHA224", {makeRFC4231HMACTests});
 }
 
 std::vector<Test> makeSHA256Suites(const AnyHash& hash) {
   return shaSuites(hash, makeSHA256Tests, makeSHA256HMACTests, makeSHA256MonteTests,
-                   HashAlgorithm::SHA256, "SHA256");
+                   HashAlgorithm::SHA256, "SHA256", {makeRFC4231HMACTests, makeHKDFTests});
 }
 
 std::vector<Test> makeSHA384Suites(const AnyHash& hash) {
   return shaSuites(hash, makeSHA384Tests, makeSHA384HMACTests, makeSHA384MonteTests,
-                   HashAlgorithm::SHA384, "SHA384");
+                   HashAlgorithm::SHA384, "SHA384", {makeRFC4231HMACTests});
 }
 
 std::vector<Test> makeSHA512Suites(const AnyHash& hash) {
   return shaSuites(hash, makeSHA512Tests, makeSHA512HMACTests, makeSHA512MonteTests,
-                   HashAlgorithm::SHA512, "SHA512");
+                   HashAlgorithm::SHA512, "SHA512", {makeRFC4231HMACTests});
+}
+
+std::vector<Test> makeSHA512_224Suites(const AnyHash& hash) {
+  return vectorAndMonteSuites(hash, makeSHA512_224Tests, makeSHA512_224MonteTests);
+}
+std::vector<Test> makeSHA512_256Suites(const AnyHash& hash) {
+  return vectorAndMonteSuites(hash, makeSHA512_256Tests, makeSHA512_256MonteTests);
+}
+std::vector<Test> makeSHA3_224Suites(const AnyHash& hash) {
+  return vectorAndMonteSuites(hash, makeSHA3_224Tests, makeSHA3_224MonteTests);
+}
+std::vector<Test> makeSHA3_256Suites(const AnyHash& hash) {
+  return vectorAndMonteSuites(hash, makeSHA3_256Tests, makeSHA3_256MonteTests);
+}
+std::vector<Test> makeSHA3_384Suites(const AnyHash& hash) {
+  return vectorAndMonteSuites(hash, makeSHA3_384Tests, makeSHA3_384MonteTests);
+}
+std::vector<Test> makeSHA3_512Suites(const AnyHash& hash) {
+  return vectorAndMonteSuites(hash, makeSHA3_512Tests, makeSHA3_512MonteTests);
 }
 
 std::vector<Test> makeAESSuites(const AnyBlockCipher& cipher) {
@@ -102,6 +166,32 @@ std::vector<Test> makeAESSuites(const AnyBlockCipher& cipher) {
   append(suites, makeAESCTREdgeTests(cipher));
   suites.push_back(makeBlockCipherContinuationTests(cipher));
   appendCipherLaws(suites, cipher, {});
+  // The constructions over the block function: NIST's vectors with their laws, then Wycheproof's.
+  append(suites, makeCMACTests(cipher));
+  append(suites, makeKeyWrapTests(cipher));
+  append(suites, makeXTSTests(cipher));
+  append(suites, makeGCMTests(cipher));
+  append(suites, makeCCMTests(cipher));
+  append(suites, makeWycheproofBlockCipherTests(cipher, WycheproofCipher::AES));
+  return suites;
+}
+
+std::vector<Test> makeTDESSuites(const AnyBlockCipher& cipher) {
+  std::vector<Test> suites = makeTDESTests(cipher);
+  suites.push_back(makeBlockCipherContinuationTests(cipher));
+  // Not the key laws: DES ignores the lowest bit of every key byte (its parity bit), so
+  // "EveryKeyBitMatters" does not hold for a correct Triple-DES.
+  appendCipherLaws(suites, cipher, {}, false);
+  // SP 800-38B's CMAC examples are for three-key Triple-DES; other key lengths get the CMAC law.
+  append(suites, makeCMACTests(cipher));
+  return suites;
+}
+
+std::vector<Test> makeCamelliaSuites(const AnyBlockCipher& cipher) {
+  std::vector<Test> suites = makeCamelliaTests(cipher);
+  suites.push_back(makeBlockCipherContinuationTests(cipher));
+  appendCipherLaws(suites, cipher, {});
+  append(suites, makeWycheproofBlockCipherTests(cipher, WycheproofCipher::Camellia));
   return suites;
 }
 

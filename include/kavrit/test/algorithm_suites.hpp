@@ -1,28 +1,46 @@
 #pragma once
 
 /// @file
-/// Everything the library has for one algorithm, in one call. Each builder here returns exactly
-/// the trees of the builders it lists, called one after the other in that order with the same
-/// implementation; a builder that returns one tree contributes that tree. Nothing is added,
-/// renamed or left out, so a test runs under the same name as when its own builder is called.
+/// Everything the library has for one algorithm, in one call. Each builder here returns the trees
+/// of the builders it lists, called one after the other in that order with the same
+/// implementation; a builder that returns one tree contributes that tree. Nothing is added or
+/// renamed, so a test runs under the same name as when its own builder is called; only the groups
+/// named "Slow" at the top of a builder's trees are left out (PBKDF2's 2^24 iterations, seconds
+/// each): call makePBKDF2Tests or makeWycheproofPBKDF2Tests yourself to run them.
 ///
-///   makeMD5Suites       makeMD5Tests, makeMD5PaddingEdgeTests, makeHashChunkingTests, then the
-///                       hash laws with MD5
-///   makeSHA256Suites    makeSHA256Tests, makeSHA256HMACTests, makeSHA256MonteTests,
-///                       makeSHA256PaddingEdgeTests, makeHashChunkingTests, then the hash laws
-///                       with SHA256 (and so for SHA-1, SHA-224, SHA-384 and SHA-512)
+///   makeMD5Suites       makeMD5Tests, makeMD5PaddingEdgeTests, makeHashChunkingTests, the hash
+///                       laws with MD5, makeRFC2202HMACTests
+///   makeSHA1Suites      makeSHA1Tests, makeSHA1HMACTests, makeSHA1MonteTests,
+///                       makeSHA1PaddingEdgeTests, makeHashChunkingTests, the hash laws with SHA1,
+///                       makeRFC2202HMACTests, makeHKDFTests, makePBKDF2Tests,
+///                       makeWycheproofHashTests
+///   makeSHA256Suites    the same for SHA-256 with makeRFC4231HMACTests and makeHKDFTests; SHA-224,
+///                       SHA-384 and SHA-512 with makeRFC4231HMACTests (the RFCs have no HKDF or
+///                       PBKDF2 vectors for them); each then makeWycheproofHashTests
+///   makeSHA512_224Suites, makeSHA512_256Suites, makeSHA3_224Suites … makeSHA3_512Suites
+///                       the algorithm's NIST vectors (make…Tests) and Monte Carlo chains
+///                       (make…MonteTests), makeHashChunkingTests, the hash laws with Other (no
+///                       published long-message digests), makeWycheproofHashTests (HMAC)
 ///   makeAESSuites       makeAESTests, makeAESCTRTests, makeAESCTREdgeTests,
-///                       makeBlockCipherContinuationTests, then the cipher laws
-///   makeTwoFishSuites   makeTwoFishTests, makeBlockCipherContinuationTests, then the cipher
-///                       laws with otherKeyBytes {16, 24, 32}
+///                       makeBlockCipherContinuationTests, the cipher laws, makeCMACTests,
+///                       makeKeyWrapTests, makeXTSTests, makeGCMTests, makeCCMTests,
+///                       makeWycheproofBlockCipherTests (AES)
+///   makeTwoFishSuites   makeTwoFishTests, makeBlockCipherContinuationTests, the cipher laws with
+///                       otherKeyBytes {16, 24, 32}
+///   makeTDESSuites      makeTDESTests, makeBlockCipherContinuationTests, the cipher laws but
+///                       the key laws (DES ignores each key byte's parity bit, so
+///                       "EveryKeyBitMatters" fails on a correct Triple-DES), makeCMACTests
+///                       (SP 800-38B's examples are three-key)
+///   makeCamelliaSuites  makeCamelliaTests, makeBlockCipherContinuationTests, the cipher laws,
+///                       makeWycheproofBlockCipherTests (Camellia)
 ///
 /// The hash laws are makeDigestTests, makeHashStateTests, makeHMACHookOracleTests and
 /// makeLongMessageTests with the algorithm's HashAlgorithm (without its "Slow" group); the cipher
 /// laws are makeBlockCipherKeyTests, makeBlockCipherStateTests, makeModeHookOracleTests and
 /// makeLongModeTests.
 ///
-/// makeMD5Tests, the SHA builders, makeAESTests and makeTwoFishTests already end with the
-/// property groups. There are no HMAC-MD5 or MD5 Monte Carlo vectors, and no Twofish CTR vectors.
+/// The known-answer builders already end with their property groups. There are no HMAC-MD5 or MD5
+/// Monte Carlo vectors, no Twofish CTR vectors and no padding-edge files for SHA-512/t or SHA-3.
 /// The differential builders need a second implementation and are in none of these.
 ///
 /// The builders read the vector directories of the builders they call, in the same order, and
@@ -55,11 +73,26 @@ std::vector<Test> makeSHA384Suites(const AnyHash& hash);
 /// makeSHA512Tests, makeSHA512HMACTests, makeSHA512MonteTests, makeSHA512PaddingEdgeTests,
 /// makeHashChunkingTests, then the hash laws.
 std::vector<Test> makeSHA512Suites(const AnyHash& hash);
-/// makeAESTests, makeAESCTRTests, makeAESCTREdgeTests, makeBlockCipherContinuationTests, then the
-/// cipher laws.
+/// The NIST vectors and Monte Carlo chains of SHA-512/224, SHA-512/256 and SHA3-224 … SHA3-512,
+/// makeHashChunkingTests, the hash laws, then makeWycheproofHashTests.
+std::vector<Test> makeSHA512_224Suites(const AnyHash& hash);
+std::vector<Test> makeSHA512_256Suites(const AnyHash& hash);
+std::vector<Test> makeSHA3_224Suites(const AnyHash& hash);
+std::vector<Test> makeSHA3_256Suites(const AnyHash& hash);
+std::vector<Test> makeSHA3_384Suites(const AnyHash& hash);
+std::vector<Test> makeSHA3_512Suites(const AnyHash& hash);
+/// makeAESTests, makeAESCTRTests, makeAESCTREdgeTests, makeBlockCipherContinuationTests, the
+/// cipher laws, makeCMACTests, makeKeyWrapTests, makeXTSTests, makeGCMTests, makeCCMTests, then
+/// makeWycheproofBlockCipherTests for AES.
 std::vector<Test> makeAESSuites(const AnyBlockCipher& cipher);
 /// makeTwoFishTests, makeBlockCipherContinuationTests, then the cipher laws.
 std::vector<Test> makeTwoFishSuites(const AnyBlockCipher& cipher);
+/// makeTDESTests, makeBlockCipherContinuationTests, the cipher laws but the key laws, then
+/// makeCMACTests.
+std::vector<Test> makeTDESSuites(const AnyBlockCipher& cipher);
+/// makeCamelliaTests, makeBlockCipherContinuationTests, the cipher laws, then
+/// makeWycheproofBlockCipherTests for Camellia.
+std::vector<Test> makeCamelliaSuites(const AnyBlockCipher& cipher);
 
 // The same for digest type D or key type K.
 template <Hash D>
@@ -94,6 +127,36 @@ template <BlockCipher K>
 std::vector<Test> makeTwoFishSuites() {
   return makeTwoFishSuites(anyBlockCipher<K>());
 }
+
+// The bundles added since, for digest type D or key type K, and for a value at hand.
+#define KAVRIT_HASH_BUNDLE(NAME)                \
+  template <Hash D>                             \
+  std::vector<Test> NAME() {                    \
+    return NAME(anyHash<D>());                  \
+  }                                             \
+  template <Hash D>                             \
+  std::vector<Test> NAME(const D& /*digest*/) { \
+    return NAME(anyHash<D>());                  \
+  }
+KAVRIT_HASH_BUNDLE(makeSHA512_224Suites)
+KAVRIT_HASH_BUNDLE(makeSHA512_256Suites)
+KAVRIT_HASH_BUNDLE(makeSHA3_224Suites)
+KAVRIT_HASH_BUNDLE(makeSHA3_256Suites)
+KAVRIT_HASH_BUNDLE(makeSHA3_384Suites)
+KAVRIT_HASH_BUNDLE(makeSHA3_512Suites)
+#undef KAVRIT_HASH_BUNDLE
+#define KAVRIT_CIPHER_BUNDLE(NAME)           \
+  template <BlockCipher K>                   \
+  std::vector<Test> NAME() {                 \
+    return NAME(anyBlockCipher<K>());        \
+  }                                          \
+  template <BlockCipher K>                   \
+  std::vector<Test> NAME(const K& /*key*/) { \
+    return NAME(anyBlockCipher<K>());        \
+  }
+KAVRIT_CIPHER_BUNDLE(makeTDESSuites)
+KAVRIT_CIPHER_BUNDLE(makeCamelliaSuites)
+#undef KAVRIT_CIPHER_BUNDLE
 
 // The same, for a caller that has a digest or key value at hand; the value is never read.
 template <Hash D>
