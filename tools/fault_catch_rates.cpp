@@ -35,6 +35,14 @@
 #include "kavrit/test/state_laws.hpp"
 #include "openssl/openssl_aes.hpp"
 #include "openssl/openssl_digest.hpp"
+// Own construction members, against their NIST suites and the construction hook oracles.
+#include "broken/construction_faults.hpp"
+#include "kavrit/test/ccm.hpp"
+#include "kavrit/test/cmac.hpp"
+#include "kavrit/test/construction_oracles.hpp"
+#include "kavrit/test/gcm.hpp"
+#include "kavrit/test/hkdf.hpp"
+#include "kavrit/test/xts.hpp"
 
 namespace {
 
@@ -125,6 +133,44 @@ std::vector<Suite> suites() {
     return trees;
   };
   return {
+      // Own GCM, CCM, XTS, CMAC and HKDF members against their NIST suites and the construction
+      // hook oracles.
+      {"AES-128 GCM member carrying the counter into the IV", "makeGCMTests (KATs + props)",
+       [] { return test::makeGCMTests<GcmCounterCarries<AES128>>(); }},
+      {"AES-128 GCM member carrying the counter into the IV", "makeConstructionHookOracleTests",
+       [] {
+         return std::vector<Test>{
+             test::makeConstructionHookOracleTests<GcmCounterCarries<AES128>>()};
+       }},
+      {"AES-128 GCM member keeping 256 bytes of AAD", "makeGCMTests (KATs + props)",
+       [] { return test::makeGCMTests<GcmAadBuffer256<AES128>>(); }},
+      {"AES-128 GCM member keeping 256 bytes of AAD", "makeConstructionHookOracleTests",
+       [] {
+         return std::vector<Test>{test::makeConstructionHookOracleTests<GcmAadBuffer256<AES128>>()};
+       }},
+      {"AES-128 CCM member with a 2-byte AAD length", "makeCCMTests (KATs + props)",
+       [] { return test::makeCCMTests<CcmShortAadLength<AES128>>(); }},
+      {"AES-128 CCM member with a 2-byte AAD length", "makeConstructionHookOracleTests",
+       [] {
+         return std::vector<Test>{
+             test::makeConstructionHookOracleTests<CcmShortAadLength<AES128>>()};
+       }},
+      {"AES-128 XTS member reusing 32 tweaks", "makeXTSTests (KATs + props)",
+       [] { return test::makeXTSTests<XtsTweakTable32<AES128>>(); }},
+      {"AES-128 XTS member reusing 32 tweaks", "makeConstructionHookOracleTests",
+       [] {
+         return std::vector<Test>{test::makeConstructionHookOracleTests<XtsTweakTable32<AES128>>()};
+       }},
+      {"AES-128 CMAC member deriving K1 without R_b", "makeCMACTests (KATs + props)",
+       [] { return test::makeCMACTests<CmacK1WithoutRb<AES128>>(); }},
+      {"AES-128 CMAC member deriving K1 without R_b", "makeConstructionHookOracleTests",
+       [] {
+         return std::vector<Test>{test::makeConstructionHookOracleTests<CmacK1WithoutRb<AES128>>()};
+       }},
+      {"SHA-256 hkdf member dropping info without salt", "makeHKDFTests (KATs + law)",
+       [] { return test::makeHKDFTests<HkdfDropsInfoWithoutSalt>(); }},
+      {"SHA-256 hkdf member dropping info without salt", "makeKDFHookOracleTests",
+       [] { return std::vector<Test>{test::makeKDFHookOracleTests<HkdfDropsInfoWithoutSalt>()}; }},
       {repeat256, "makeHashPropTests",
        [] { return std::vector<Test>{test::makeHashPropTests<Repeat256>()}; }},
       {repeat256, "makeSHA256Tests (KATs + props)",
