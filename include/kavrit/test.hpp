@@ -50,3 +50,8 @@
 
 // Wycheproof's vectors: what the constructions must refuse.
 #include "kavrit/test/wycheproof.hpp"
+
+// Own construction and key-derivation members against kavrit's generic ones, and long inputs
+// through the constructions.
+#include "kavrit/test/construction_oracles.hpp"
+#include "kavrit/test/long_constructions.hpp"
