@@ -1,8 +1,9 @@
 // kavrit-fault-catch-rates: how often each suite catches the faults of
-// examples/broken/boundary_faults.hpp and examples/broken/law_faults.hpp over a number of
-// RapidCheck seeds (20 by default). A suite catches a fault under a seed when any of its leaves
-// fails: a unit case by throwing, a property by failing (giving up does not count). Prints one row
-// per fault and suite with the rate and the leaves that failed under at least one seed.
+// examples/broken/boundary_faults.hpp, examples/broken/law_faults.hpp and
+// examples/broken/refusal_faults.hpp over a number of RapidCheck seeds (20 by default). A suite
+// catches a fault under a seed when any of its leaves fails: a unit case by throwing, a property
+// by failing (giving up does not count). Prints one row per fault and suite with the rate and the
+// leaves that failed under at least one seed.
 //
 //   kavrit-fault-catch-rates [seeds [first seed]]
 
@@ -17,20 +18,25 @@
 
 #include "broken/boundary_faults.hpp"
 #include "broken/law_faults.hpp"
+#include "broken/refusal_faults.hpp"
 #include "kavrit/test/aes.hpp"
 #include "kavrit/test/aes_ctr.hpp"
 #include "kavrit/test/block_cipher_continuation.hpp"
 #include "kavrit/test/block_cipher_keys.hpp"
 #include "kavrit/test/block_cipher_props.hpp"
+#include "kavrit/test/ccm.hpp"
 #include "kavrit/test/differential.hpp"
 #include "kavrit/test/digest_laws.hpp"
+#include "kavrit/test/gcm.hpp"
 #include "kavrit/test/hash_chunking.hpp"
 #include "kavrit/test/hash_props.hpp"
 #include "kavrit/test/hmac.hpp"
 #include "kavrit/test/hook_oracles.hpp"
+#include "kavrit/test/key_wrap.hpp"
 #include "kavrit/test/long_messages.hpp"
 #include "kavrit/test/md5.hpp"
 #include "kavrit/test/padding_edges.hpp"
+#include "kavrit/test/refusal_laws.hpp"
 #include "kavrit/test/sha.hpp"
 #include "kavrit/test/state_laws.hpp"
 #include "openssl/openssl_aes.hpp"
@@ -258,6 +264,40 @@ std::vector<Suite> suites() {
        [olderHMAC] { return olderHMAC(static_cast<EmptyHmac*>(nullptr)); }},
       {emptyHmac, "makeHMACHookOracleTests",
        [] { return std::vector<Test>{test::makeHMACHookOracleTests<EmptyHmac>()}; }},
+      // GCM, CCM, KW and KWP members that open what they must refuse, against the NIST suites
+      // of their construction (for GCM and CCM with the older laws) and the refusal laws.
+      {"AES-128 GCM comparing 4 tag bytes", "makeGCMTests (KATs + props)",
+       [] { return test::makeGCMTests<GcmComparesFourTagBytes<AES128>>(); }},
+      {"AES-128 GCM comparing 4 tag bytes", "makeAEADRefusalTests",
+       [] {
+         return std::vector<Test>{test::makeAEADRefusalTests<GcmComparesFourTagBytes<AES128>>()};
+       }},
+      {"AES-128 GCM taking tags under 4 bytes", "makeGCMTests (KATs + props)",
+       [] { return test::makeGCMTests<GcmTakesShortTags<AES128>>(); }},
+      {"AES-128 GCM taking tags under 4 bytes", "makeAEADRefusalTests",
+       [] { return std::vector<Test>{test::makeAEADRefusalTests<GcmTakesShortTags<AES128>>()}; }},
+      {"AES-128 CCM comparing a cut tag", "makeCCMTests (KATs + props)",
+       [] { return test::makeCCMTests<CcmComparesCutTag<AES128>>(); }},
+      {"AES-128 CCM comparing a cut tag", "makeAEADRefusalTests",
+       [] { return std::vector<Test>{test::makeAEADRefusalTests<CcmComparesCutTag<AES128>>()}; }},
+      {"AES-128 KW checking 4 ICV bytes", "makeKeyWrapTests",
+       [] { return test::makeKeyWrapTests<KwChecksFourIcvBytes<AES128>>(); }},
+      {"AES-128 KW checking 4 ICV bytes", "makeKeyWrapRefusalTests",
+       [] {
+         return std::vector<Test>{test::makeKeyWrapRefusalTests<KwChecksFourIcvBytes<AES128>>()};
+       }},
+      {"AES-128 KWP not checking the padding", "makeKeyWrapTests",
+       [] { return test::makeKeyWrapTests<KwpIgnoresPadding<AES128>>(); }},
+      {"AES-128 KWP not checking the padding", "makeKeyWrapRefusalTests",
+       [] {
+         return std::vector<Test>{test::makeKeyWrapRefusalTests<KwpIgnoresPadding<AES128>>()};
+       }},
+      {"AES-128 KWP without the MLI range check", "makeKeyWrapTests",
+       [] { return test::makeKeyWrapTests<KwpSkipsLengthCheck<AES128>>(); }},
+      {"AES-128 KWP without the MLI range check", "makeKeyWrapRefusalTests",
+       [] {
+         return std::vector<Test>{test::makeKeyWrapRefusalTests<KwpSkipsLengthCheck<AES128>>()};
+       }},
   };
 }
 

@@ -51,6 +51,10 @@
 // Wycheproof's vectors: what the constructions must refuse.
 #include "kavrit/test/wycheproof.hpp"
 
+// What GCM, CCM, KW and KWP must refuse: short, cut and flipped tags, changed integrity values,
+// KWP lengths and padding.
+#include "kavrit/test/refusal_laws.hpp"
+
 // Own construction and key-derivation members against kavrit's generic ones, and long inputs
 // through the constructions.
 #include "kavrit/test/construction_oracles.hpp"
