@@ -21,6 +21,7 @@
 #include "kavrit/test/camellia.hpp"
 #include "kavrit/test/ccm.hpp"
 #include "kavrit/test/cmac.hpp"
+#include "kavrit/test/construction_oracles.hpp"
 #include "kavrit/test/digest_laws.hpp"
 #include "kavrit/test/gcm.hpp"
 #include "kavrit/test/hash_chunking.hpp"
@@ -28,10 +29,12 @@
 #include "kavrit/test/hmac.hpp"
 #include "kavrit/test/hook_oracles.hpp"
 #include "kavrit/test/key_wrap.hpp"
+#include "kavrit/test/long_constructions.hpp"
 #include "kavrit/test/long_messages.hpp"
 #include "kavrit/test/md5.hpp"
 #include "kavrit/test/padding_edges.hpp"
 #include "kavrit/test/pbkdf2.hpp"
+#include "kavrit/test/refusal_laws.hpp"
 #include "kavrit/test/rfc_hmac.hpp"
 #include "kavrit/test/sha.hpp"
 #include "kavrit/test/sha3.hpp"
@@ -101,13 +104,26 @@ Trees cipherLaws(std::vector<std::size_t> otherKeyBytes = {}) {
           makeModeHookOracleTests<K>(), makeLongModeTests<K>()};
 }
 
-// A builder's trees without its group "Slow", which the bundles leave out.
+// A builder's trees without their groups "Slow", at any depth, which the bundles leave out.
 Trees quick(const Trees& trees) {
   Trees kept;
   for (const Tree& tree : trees) {
-    if (tree.name() != "Slow") kept.push_back(tree);
+    if (tree.kind() != Tree::Kind::Group) {
+      kept.push_back(tree);
+    } else if (tree.name() != "Slow") {
+      kept.push_back(testGroup(tree.name(), quick(tree.children())));
+    }
   }
   return kept;
+}
+
+// The construction laws: own members against kavrit's, long inputs, and for 128-bit blocks the
+// refusal laws.
+template <BlockCipher K>
+Trees constructionLaws(bool refusals) {
+  Trees laws = quick({makeConstructionHookOracleTests<K>(), makeLongConstructionTests<K>()});
+  if (refusals) laws = concat({laws, {makeAEADRefusalTests<K>(), makeKeyWrapRefusalTests<K>()}});
+  return laws;
 }
 
 // `keyed`: the RFC HMAC, HKDF and PBKDF2 builders that have vectors for D, in the bundle's order;
@@ -118,7 +134,7 @@ Trees shaBuilders(const Trees& kats, const Trees& hmac, const Trees& monte, cons
   Trees all =
       concat({kats, hmac, monte, edges, {makeHashChunkingTests<D>()}, hashLaws<D>(algorithm)});
   for (const Trees& trees : keyed) all = concat({all, quick(trees)});
-  return concat({all, quick(makeWycheproofHashTests<D>())});
+  return concat({all, {makeKDFHookOracleTests<D>()}, quick(makeWycheproofHashTests<D>())});
 }
 
 // The cipher laws but the first, the key laws.
@@ -131,6 +147,7 @@ Trees vectorAndMonteBuilders(const Trees& kats, const Trees& monte) {
                  monte,
                  {makeHashChunkingTests<D>()},
                  hashLaws<D>(HashAlgorithm::Other),
+                 {makeKDFHookOracleTests<D>()},
                  quick(makeWycheproofHashTests<D>())});
 }
 
@@ -177,9 +194,9 @@ TEST_F(AlgorithmSuites, SHA256IsItsBuildersInOrder) {
 
 TEST_F(AlgorithmSuites, AESIsItsBuildersInOrder) {
   using K = ex::AES128;
-  const Trees separate =
-      concat({aesCipherBuilders<K>(), makeCMACTests<K>(), makeKeyWrapTests<K>(), makeXTSTests<K>(),
-              makeGCMTests<K>(), makeCCMTests<K>(), makeWycheproofBlockCipherTests<K>()});
+  const Trees separate = concat({aesCipherBuilders<K>(), makeCMACTests<K>(), makeKeyWrapTests<K>(),
+                                 makeXTSTests<K>(), makeGCMTests<K>(), makeCCMTests<K>(),
+                                 constructionLaws<K>(true), makeWycheproofBlockCipherTests<K>()});
   // 2352 vectors and 10 laws, 8 CTR vectors, 18 CTR carry-edge vectors, 4 continuation laws, 5
   // key laws, 4 state laws, no mode hook to compare, 5 long-mode cases; then CMAC, key wrap, XTS,
   // GCM and CCM with their laws, and Wycheproof's 767 tests for 128-bit keys.
@@ -200,6 +217,7 @@ TEST_F(AlgorithmSuites, EveryOtherAlgorithmIsItsBuildersInOrder) {
                                                           {makeHashChunkingTests<MD5>()},
                                                           hashLaws<MD5>(HashAlgorithm::MD5),
                                                           makeRFC2202HMACTests<MD5>(),
+                                                          {makeKDFHookOracleTests<MD5>()},
                                                           quick(makeWycheproofHashTests<MD5>())})),
             "");
   // SHA-1's bundle leaves out RFC 6070's and Wycheproof's 2^24 iterations.
@@ -272,13 +290,15 @@ TEST_F(AlgorithmSuites, NewBundlesAreTheirBuildersInOrder) {
                             concat({makeTDESTests<TripleDES3>(),
                                     {makeBlockCipherContinuationTests<TripleDES3>()},
                                     withoutKeyLaws(cipherLaws<TripleDES3>()),
-                                    makeCMACTests<TripleDES3>()})),
+                                    makeCMACTests<TripleDES3>(),
+                                    constructionLaws<TripleDES3>(false)})),
             "");
   EXPECT_EQ(firstDifference(
                 makeCamelliaSuites<Camellia256>(),
                 concat({makeCamelliaTests<Camellia256>(),
                         {makeBlockCipherContinuationTests<Camellia256>()},
                         cipherLaws<Camellia256>(),
+                        constructionLaws<Camellia256>(true),
                         makeWycheproofBlockCipherTests<Camellia256>(WycheproofCipher::Camellia)})),
             "");
 }

@@ -12,6 +12,7 @@
 #include "kavrit/test/camellia.hpp"
 #include "kavrit/test/ccm.hpp"
 #include "kavrit/test/cmac.hpp"
+#include "kavrit/test/construction_oracles.hpp"
 #include "kavrit/test/digest_laws.hpp"
 #include "kavrit/test/gcm.hpp"
 #include "kavrit/test/hash_chunking.hpp"
@@ -19,10 +20,12 @@
 #include "kavrit/test/hmac.hpp"
 #include "kavrit/test/hook_oracles.hpp"
 #include "kavrit/test/key_wrap.hpp"
+#include "kavrit/test/long_constructions.hpp"
 #include "kavrit/test/long_messages.hpp"
 #include "kavrit/test/md5.hpp"
 #include "kavrit/test/padding_edges.hpp"
 #include "kavrit/test/pbkdf2.hpp"
+#include "kavrit/test/refusal_laws.hpp"
 #include "kavrit/test/rfc_hmac.hpp"
 #include "kavrit/test/sha.hpp"
 #include "kavrit/test/sha3.hpp"
@@ -43,23 +46,49 @@ void append(std::vector<Test>& suites, std::vector<Test> trees) {
                 std::make_move_iterator(trees.end()));
 }
 
-// The trees of a builder but its group "Slow" (millions of PBKDF2 iterations): a bundle is what
-// runs on every build, and that group is for a runner to ask for.
-void appendQuick(std::vector<Test>& suites, std::vector<Test> trees) {
-  for (Test& tree : trees) {
-    if (!(tree.kind() == Test::Kind::Group && tree.name() == "Slow")) {
-      suites.push_back(std::move(tree));
-    }
+bool isSlowGroup(const Test& tree) {
+  return tree.kind() == Test::Kind::Group && tree.name() == "Slow";
+}
+
+// A tree without its groups named "Slow", at any depth (millions of PBKDF2 iterations, messages
+// of a MiB): a bundle is what runs on every build, and those groups are for a runner to ask for.
+Test withoutSlow(const Test& tree) {
+  if (tree.kind() != Test::Kind::Group) return tree;
+  std::vector<Test> kept;
+  for (const Test& child : tree.children()) {
+    if (!isSlowGroup(child)) kept.push_back(withoutSlow(child));
+  }
+  return testGroup(tree.name(), std::move(kept));
+}
+
+void appendQuick(std::vector<Test>& suites, const std::vector<Test>& trees) {
+  for (const Test& tree : trees) {
+    if (!isSlowGroup(tree)) suites.push_back(withoutSlow(tree));
+  }
+}
+
+// The laws of the constructions over a block function: a type's own construction members against
+// kavrit's, and every construction at 64 KiB + 1; with `refusals` (128-bit blocks), the AEAD and
+// key-wrap refusal laws.
+void appendConstructionLaws(std::vector<Test>& suites, const AnyBlockCipher& cipher,
+                            bool refusals) {
+  suites.push_back(makeConstructionHookOracleTests(cipher));
+  suites.push_back(withoutSlow(makeLongConstructionTests(cipher)));
+  if (refusals) {
+    suites.push_back(makeAEADRefusalTests(cipher));
+    suites.push_back(makeKeyWrapRefusalTests(cipher));
   }
 }
 
 using HashBuilder = std::vector<Test> (*)(const AnyHash&);
 
 // What a hash has beyond its own vectors and laws: the RFC HMAC, HKDF and PBKDF2 vectors where
-// there are some for it, then Wycheproof's HMAC, HKDF and PBKDF2 files for it.
+// there are some for it, the oracle of its own HKDF and PBKDF2 members, then Wycheproof's HMAC,
+// HKDF and PBKDF2 files for it.
 void appendKeyedHashSuites(std::vector<Test>& suites, const AnyHash& hash,
                            std::initializer_list<HashBuilder> rfcBuilders) {
   for (HashBuilder builder : rfcBuilders) appendQuick(suites, builder(hash));
+  suites.push_back(makeKDFHookOracleTests(hash));
   appendQuick(suites, makeWycheproofHashTests(hash));
 }
 
@@ -172,6 +201,7 @@ std::vector<Test> makeAESSuites(const AnyBlockCipher& cipher) {
   append(suites, makeXTSTests(cipher));
   append(suites, makeGCMTests(cipher));
   append(suites, makeCCMTests(cipher));
+  appendConstructionLaws(suites, cipher, cipher.blockSize() == 128);
   append(suites, makeWycheproofBlockCipherTests(cipher, WycheproofCipher::AES));
   return suites;
 }
@@ -184,6 +214,7 @@ std::vector<Test> makeTDESSuites(const AnyBlockCipher& cipher) {
   appendCipherLaws(suites, cipher, {}, false);
   // SP 800-38B's CMAC examples are for three-key Triple-DES; other key lengths get the CMAC law.
   append(suites, makeCMACTests(cipher));
+  appendConstructionLaws(suites, cipher, false);
   return suites;
 }
 
@@ -191,6 +222,7 @@ std::vector<Test> makeCamelliaSuites(const AnyBlockCipher& cipher) {
   std::vector<Test> suites = makeCamelliaTests(cipher);
   suites.push_back(makeBlockCipherContinuationTests(cipher));
   appendCipherLaws(suites, cipher, {});
+  appendConstructionLaws(suites, cipher, cipher.blockSize() == 128);
   append(suites, makeWycheproofBlockCipherTests(cipher, WycheproofCipher::Camellia));
   return suites;
 }

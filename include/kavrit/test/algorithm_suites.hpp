@@ -5,39 +5,43 @@
 /// of the builders it lists, called one after the other in that order with the same
 /// implementation; a builder that returns one tree contributes that tree. Nothing is added or
 /// renamed, so a test runs under the same name as when its own builder is called; only the groups
-/// named "Slow" at the top of a builder's trees are left out (PBKDF2's 2^24 iterations, seconds
-/// each): call makePBKDF2Tests or makeWycheproofPBKDF2Tests yourself to run them.
+/// named "Slow" in a builder's trees are left out (PBKDF2's 2^24 iterations, constructions over a
+/// MiB): call the builder yourself to run them.
 ///
 ///   makeMD5Suites       makeMD5Tests, makeMD5PaddingEdgeTests, makeHashChunkingTests, the hash
-///                       laws with MD5, makeRFC2202HMACTests
+///                       laws with MD5, makeRFC2202HMACTests, makeKDFHookOracleTests
 ///   makeSHA1Suites      makeSHA1Tests, makeSHA1HMACTests, makeSHA1MonteTests,
 ///                       makeSHA1PaddingEdgeTests, makeHashChunkingTests, the hash laws with SHA1,
 ///                       makeRFC2202HMACTests, makeHKDFTests, makePBKDF2Tests,
-///                       makeWycheproofHashTests
+///                       makeKDFHookOracleTests, makeWycheproofHashTests
 ///   makeSHA256Suites    the same for SHA-256 with makeRFC4231HMACTests and makeHKDFTests; SHA-224,
 ///                       SHA-384 and SHA-512 with makeRFC4231HMACTests (the RFCs have no HKDF or
-///                       PBKDF2 vectors for them); each then makeWycheproofHashTests
+///                       PBKDF2 vectors for them); each then makeKDFHookOracleTests and
+///                       makeWycheproofHashTests
 ///   makeSHA512_224Suites, makeSHA512_256Suites, makeSHA3_224Suites … makeSHA3_512Suites
 ///                       the algorithm's NIST vectors (make…Tests) and Monte Carlo chains
 ///                       (make…MonteTests), makeHashChunkingTests, the hash laws with Other (no
-///                       published long-message digests), makeWycheproofHashTests (HMAC)
+///                       published long-message digests), makeKDFHookOracleTests,
+///                       makeWycheproofHashTests (HMAC)
 ///   makeAESSuites       makeAESTests, makeAESCTRTests, makeAESCTREdgeTests,
 ///                       makeBlockCipherContinuationTests, the cipher laws, makeCMACTests,
-///                       makeKeyWrapTests, makeXTSTests, makeGCMTests, makeCCMTests,
-///                       makeWycheproofBlockCipherTests (AES)
+///                       makeKeyWrapTests, makeXTSTests, makeGCMTests, makeCCMTests, the
+///                       construction laws, makeWycheproofBlockCipherTests (AES)
 ///   makeTwoFishSuites   makeTwoFishTests, makeBlockCipherContinuationTests, the cipher laws with
 ///                       otherKeyBytes {16, 24, 32}
 ///   makeTDESSuites      makeTDESTests, makeBlockCipherContinuationTests, the cipher laws but
 ///                       the key laws (DES ignores each key byte's parity bit, so
 ///                       "EveryKeyBitMatters" fails on a correct Triple-DES), makeCMACTests
-///                       (SP 800-38B's examples are three-key)
-///   makeCamelliaSuites  makeCamelliaTests, makeBlockCipherContinuationTests, the cipher laws,
-///                       makeWycheproofBlockCipherTests (Camellia)
+///                       (SP 800-38B's examples are three-key), the construction laws
+///   makeCamelliaSuites  makeCamelliaTests, makeBlockCipherContinuationTests, the cipher laws, the
+///                       construction laws, makeWycheproofBlockCipherTests (Camellia)
 ///
 /// The hash laws are makeDigestTests, makeHashStateTests, makeHMACHookOracleTests and
 /// makeLongMessageTests with the algorithm's HashAlgorithm (without its "Slow" group); the cipher
 /// laws are makeBlockCipherKeyTests, makeBlockCipherStateTests, makeModeHookOracleTests and
-/// makeLongModeTests.
+/// makeLongModeTests; the construction laws are makeConstructionHookOracleTests,
+/// makeLongConstructionTests (without its "Slow" group) and, for 128-bit blocks,
+/// makeAEADRefusalTests and makeKeyWrapRefusalTests.
 ///
 /// The known-answer builders already end with their property groups. There are no HMAC-MD5 or MD5
 /// Monte Carlo vectors, no Twofish CTR vectors and no padding-edge files for SHA-512/t or SHA-3.
@@ -82,16 +86,16 @@ std::vector<Test> makeSHA3_256Suites(const AnyHash& hash);
 std::vector<Test> makeSHA3_384Suites(const AnyHash& hash);
 std::vector<Test> makeSHA3_512Suites(const AnyHash& hash);
 /// makeAESTests, makeAESCTRTests, makeAESCTREdgeTests, makeBlockCipherContinuationTests, the
-/// cipher laws, makeCMACTests, makeKeyWrapTests, makeXTSTests, makeGCMTests, makeCCMTests, then
-/// makeWycheproofBlockCipherTests for AES.
+/// cipher laws, makeCMACTests, makeKeyWrapTests, makeXTSTests, makeGCMTests, makeCCMTests, the
+/// construction laws, then makeWycheproofBlockCipherTests for AES.
 std::vector<Test> makeAESSuites(const AnyBlockCipher& cipher);
 /// makeTwoFishTests, makeBlockCipherContinuationTests, then the cipher laws.
 std::vector<Test> makeTwoFishSuites(const AnyBlockCipher& cipher);
-/// makeTDESTests, makeBlockCipherContinuationTests, the cipher laws but the key laws, then
-/// makeCMACTests.
+/// makeTDESTests, makeBlockCipherContinuationTests, the cipher laws but the key laws,
+/// makeCMACTests, then the construction laws.
 std::vector<Test> makeTDESSuites(const AnyBlockCipher& cipher);
-/// makeCamelliaTests, makeBlockCipherContinuationTests, the cipher laws, then
-/// makeWycheproofBlockCipherTests for Camellia.
+/// makeCamelliaTests, makeBlockCipherContinuationTests, the cipher laws, the construction laws,
+/// then makeWycheproofBlockCipherTests for Camellia.
 std::vector<Test> makeCamelliaSuites(const AnyBlockCipher& cipher);
 
 // The same for digest type D or key type K.
