@@ -9,7 +9,9 @@ trap 'rm -rf "$scratch"' EXIT
 
 expect_refusal() { # expect_refusal <relative path of the damaged file>
   local out
-  if out=$(kavrit_tests_datadir="$scratch" "$demo" 2>&1); then
+  # The data is checked before any suite is built or run, and a problem alone fails the run: no
+  # test needs to run for that (the filter matches none), which spares minutes under the sanitizers.
+  if out=$(kavrit_tests_datadir="$scratch" "$demo" --gtest_filter=NoTestIsNamedThis 2>&1); then
     echo "FAIL: the demo passed with $1 damaged"
     exit 1
   fi
