@@ -220,13 +220,12 @@ void runConstruction(Construction construction, const AnyBlockCipher& cipher,
   const bool xts = construction == Construction::XTS;
   if (keyBytes.size() != keyBytesOfType * (xts ? 2 : 1)) {
     // A group of a key length no valid test uses: only buildKey is asked.
-    const ByteString& tried = keyBytes;
-    if (const std::unique_ptr<const AnyKey> key = detail::wycheproofKey(cipher, tried)) {
-      v.fail("buildKey accepted a " + std::to_string(tried.size()) +
+    if (const std::unique_ptr<const AnyKey> key = detail::wycheproofKey(cipher, keyBytes)) {
+      v.fail("buildKey accepted a " + std::to_string(keyBytes.size()) +
              "-byte key, which a key type of " + std::to_string(cipher.keyLength()) +
              "-bit keys must refuse");
     }
-    detail::checkWycheproofRefusedEarly(v, keyRefusal(tried));
+    detail::checkWycheproofRefusedEarly(v, keyRefusal(keyBytes));
     return;
   }
   if (xts) {
@@ -282,6 +281,7 @@ void runConstruction(Construction construction, const AnyBlockCipher& cipher,
         detail::checkWycheproofRefusedEarly(v, "IV::parse refused the iv");
         return;
       }
+      // Checked here: the attempts refer to `iv`, which ends with this block.
       attempts = cbcPadAttempts(v, *key, *iv);
       detail::checkWycheproofAttempts(v, attempts);
       return;
@@ -331,27 +331,23 @@ std::vector<Test> libraryTests(Construction construction, const AnyBlockCipher& 
   return constructionTests(construction, cipher, file);
 }
 
-bool endsWith(std::string_view text, std::string_view suffix) {
-  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
 // The construction a user's file holds, by its schema and the end of its algorithm's name.
 std::optional<Construction> constructionOf(const detail::WycheproofFile& file) {
   const std::string_view schema = file.schema;
   const std::string_view algorithm = file.algorithm;
   if (schema == "aead_test_schema_v1.json") {
-    if (endsWith(algorithm, "-GCM")) return Construction::GCM;
-    if (endsWith(algorithm, "-CCM")) return Construction::CCM;
+    if (algorithm.ends_with("-GCM")) return Construction::GCM;
+    if (algorithm.ends_with("-CCM")) return Construction::CCM;
   } else if (schema == "mac_with_iv_test_schema_v1.json") {
-    if (endsWith(algorithm, "-GMAC")) return Construction::GMAC;
+    if (algorithm.ends_with("-GMAC")) return Construction::GMAC;
   } else if (schema == "mac_test_schema_v1.json") {
-    if (endsWith(algorithm, "-CMAC")) return Construction::CMAC;
+    if (algorithm.ends_with("-CMAC")) return Construction::CMAC;
   } else if (schema == "keywrap_test_schema_v1.json") {
-    if (endsWith(algorithm, "-WRAP")) return Construction::KW;
-    if (endsWith(algorithm, "-KWP")) return Construction::KWP;
+    if (algorithm.ends_with("-WRAP")) return Construction::KW;
+    if (algorithm.ends_with("-KWP")) return Construction::KWP;
   } else if (schema == "ind_cpa_test_schema_v1.json") {
-    if (endsWith(algorithm, "-CBC-PKCS5")) return Construction::CBCPad;
-    if (endsWith(algorithm, "-XTS")) return Construction::XTS;
+    if (algorithm.ends_with("-CBC-PKCS5")) return Construction::CBCPad;
+    if (algorithm.ends_with("-XTS")) return Construction::XTS;
   }
   return std::nullopt;
 }

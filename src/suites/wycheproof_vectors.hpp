@@ -84,8 +84,8 @@ void checkWycheproofAttempts(const WycheproofVector& vector,
 /// ("buildKey refused the 8-byte key").
 void checkWycheproofRefusedEarly(const WycheproofVector& vector, const std::string& who);
 
-/// The key of a vector's `field`, built by `cipher`; nothing when buildKey gives no key or throws
-/// std::invalid_argument (both are refusals).
+/// `key` built by `cipher`; nothing when buildKey gives no key or throws std::invalid_argument
+/// (both are refusals).
 std::unique_ptr<const AnyKey> wycheproofKey(const AnyBlockCipher& cipher, const ByteString& key);
 
 /// One unit case per test of `file` in the groups `takesGroup` accepts, in file order, running
