@@ -22,6 +22,7 @@
 #include "kavrit/test/assert.hpp"
 #include "kavrit/test/block_cipher_props.hpp"
 #include "kavrit/test/vector_files.hpp"
+#include "laws/drawn_bytes.hpp"
 
 namespace kavrit::test {
 
@@ -361,9 +362,9 @@ Aead drawnSealed(Construction c, const AnyKey& key, const ByteString& keyBytes,
   } else {
     ivBytes = *rc::gen::inRange<std::size_t>(7, 14);
   }
-  const ByteString iv = *arbitraryByteStringOfLength(ivBytes);
-  const ByteString aad = *arbitraryBoundaryByteString(16);
-  const ByteString plaintext = *arbitraryBoundaryByteString(16);
+  const ByteString iv = detail::pickBytes(arbitraryByteStringOfLength(ivBytes));
+  const ByteString aad = detail::pickBytes(arbitraryBoundaryByteString(16));
+  const ByteString plaintext = detail::pickBytes(arbitraryBoundaryByteString(16));
   return seal(c, key, keyBytes, iv, aad, plaintext, tagBytes);
 }
 
@@ -401,7 +402,8 @@ void gcmShortTagsDrawn(const AnyBlockCipher& cipher) {
   const Aead sealed = drawnSealed(Construction::GCM, *key, keyBytes, 16);
   const std::size_t n = *rc::gen::inRange<std::size_t>(0, 4);
   const bool own = *rc::gen::arbitrary<bool>();
-  const ByteString tag = own ? cut(sealed.tag, n) : *arbitraryByteStringOfLength(n);
+  const ByteString tag =
+      own ? cut(sealed.tag, n) : detail::pickBytes(arbitraryByteStringOfLength(n));
   failIf(withTag(Construction::GCM, *key, sealed, tag,
                  tagText(n, own ? "the valid tag's" : "drawn bytes") + ", under 4"));
 }
@@ -420,7 +422,7 @@ void ccmShortTagsDrawn(const AnyBlockCipher& cipher) {
   if (n < t) {
     tag = cut(tag, n);
   } else {
-    const ByteString extra = *arbitraryByteStringOfLength(n - t);
+    const ByteString extra = detail::pickBytes(arbitraryByteStringOfLength(n - t));
     tag.insert(tag.end(), extra.begin(), extra.end());
   }
   failIf(withTag(
@@ -605,7 +607,7 @@ Failure kwpNonZeroPadding(const AnyBlockCipher& cipher) {
 }
 
 ByteString drawnNonZero(std::size_t n) {
-  ByteString r = *arbitraryByteStringOfLength(n);
+  ByteString r = detail::pickBytes(arbitraryByteStringOfLength(n));
   for (auto& byte : r) byte = byte == 0 ? 1 : byte;
   return r;
 }
@@ -640,7 +642,7 @@ void kwpNonZeroPaddingDrawn(const AnyBlockCipher& cipher) {
   std::size_t length = *rc::gen::inRange<std::size_t>(1, 64);
   if (length % 8 == 0) --length;
   const std::size_t n = (length + 7) / 8;
-  ByteString r = *arbitraryByteStringOfLength(length);
+  ByteString r = detail::pickBytes(arbitraryByteStringOfLength(length));
   r.resize(8 * n, 0);
   const std::size_t at = *rc::gen::inRange<std::size_t>(length, 8 * n);
   r[at] = static_cast<std::uint8_t>(*rc::gen::inRange(1, 256));

@@ -6,6 +6,7 @@
 #include "kavrit/rapidcheck/generators.hpp"
 #include "kavrit/rapidcheck/property.hpp"
 #include "kavrit/test/xts.hpp"
+#include "laws/drawn_bytes.hpp"
 #include "laws/drawn_keys.hpp"
 
 namespace kavrit::test {
@@ -16,11 +17,13 @@ constexpr std::size_t kBlock = 16;
 // Data units of one to six blocks, a partial last block as often as a whole one.
 ByteString drawDataUnit() {
   const auto length = *rc::gen::inRange<std::size_t>(kBlock, 6 * kBlock + 1);
-  return *rc::gen::container<ByteString>(length, rc::gen::arbitrary<std::uint8_t>());
+  return detail::pickBytes(
+      rc::gen::container<ByteString>(length, rc::gen::arbitrary<std::uint8_t>()));
 }
 
 ByteString drawTweak() {
-  return *rc::gen::container<ByteString>(kBlock, rc::gen::arbitrary<std::uint8_t>());
+  return detail::pickBytes(
+      rc::gen::container<ByteString>(kBlock, rc::gen::arbitrary<std::uint8_t>()));
 }
 
 // Two keys from two seeds, different from each other: XTS is defined for a data key and tweak key
