@@ -40,14 +40,12 @@ void checkUnwrap(const detail::KnownAnswer& vector, const AnyKey& key, const Key
   const std::optional<ByteString> unwrapped = unwrapWith(key, rule, blockBytes, vector.bytes("C"));
   const std::string operation = operationName(rule, true);
   if (vector.ref().field("FAIL") != nullptr) {
-    if (unwrapped) {
-      vector.fail(operation + " accepted C, which the record marks FAIL: it must be refused (it " +
-                  "gave " + std::to_string(unwrapped->size()) + " bytes)\n" + vector.inputs());
-    }
+    vector.checkRefused(operation + " accepted C, which the record marks FAIL", unwrapped);
     return;
   }
-  if (!unwrapped) vector.fail(operation + " refused C, which unwraps to P\n" + vector.inputs());
-  vector.check(operation + " of C differs from P", *unwrapped, vector.bytes("P"));
+  const ByteString expected = vector.bytes("P");
+  vector.checkOpened(operation + " refused C, which unwraps to P", unwrapped, expected);
+  vector.check(operation + " of C differs from P", *unwrapped, expected);
 }
 
 }  // namespace

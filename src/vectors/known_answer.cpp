@@ -92,9 +92,18 @@ std::string abbreviated(const std::string& value) {
 void appendField(std::string& out, const KatField& field) {
   out += "  ";
   out += field.name;
-  out += " = ";
-  out += abbreviated(field.value);
+  // A flag line such as FAIL has no value; it is shown as the file has it.
+  if (!(field.value.empty() && field.name == "FAIL")) {
+    out += " = ";
+    out += abbreviated(field.value);
+  }
   out += '\n';
+}
+
+// Bytes an entry point released, in a report's value line.
+std::string releasedText(const ByteString& bytes) {
+  return std::to_string(bytes.size()) + (bytes.size() == 1 ? " byte" : " bytes") +
+         (bytes.empty() ? std::string() : ": " + toHex(bytes));
 }
 
 }  // namespace
@@ -156,6 +165,22 @@ std::string KnownAnswer::error(std::string_view what) const {
 }
 
 void KnownAnswer::fail(std::string_view what) const { throw std::runtime_error(error(what)); }
+
+void KnownAnswer::checkRefused(std::string_view what,
+                               const std::optional<ByteString>& released) const {
+  if (!released) return;
+  throw AssertionFailure(mismatchReport(name_ + ": " + std::string(what) + "\n" + inputs(),
+                                        releasedText(*released), "must be refused", std::nullopt,
+                                        ValueLabels{"computed", "vector"}));
+}
+
+void KnownAnswer::checkOpened(std::string_view what, const std::optional<ByteString>& opened,
+                              const ByteString& expected) const {
+  if (opened) return;
+  throw AssertionFailure(mismatchReport(name_ + ": " + std::string(what) + "\n" + inputs(),
+                                        "refused", releasedText(expected), std::nullopt,
+                                        ValueLabels{"computed", "vector"}));
+}
 
 const std::string& KnownAnswer::text(std::string_view field) const {
   const std::string* value = ref_.field(field);

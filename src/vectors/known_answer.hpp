@@ -124,6 +124,15 @@ class KnownAnswer {
     assertEqual(name_ + ": " + std::string(what) + "\n" + inputs(), computed, expected, labels);
   }
 
+  /// Checks an entry point that must refuse the vector's input (a forgery, a record marked FAIL):
+  /// nothing passes; bytes fail the test in check's form, what was released above
+  /// "must be refused".
+  void checkRefused(std::string_view what, const std::optional<ByteString>& released) const;
+  /// Checks that an entry point opened an input the vector says it must: a refusal fails the test
+  /// in check's form, "refused" above `expected`. Comparing what it opened to is check's part.
+  void checkOpened(std::string_view what, const std::optional<ByteString>& opened,
+                   const ByteString& expected) const;
+
  private:
   RecordRef ref_;
   std::string name_;
