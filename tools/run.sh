@@ -48,7 +48,9 @@ shift || true
 case "$cmd" in
   demo)
     install_packages
-    build build g++ >/dev/null
+    # The demo alone: the library's tests, the benchmarks and the tools are not built for it.
+    configure build g++
+    cmake --build build -j "$jobs" --target kavrit-tests-demo >/dev/null
     exec build/examples/kavrit-tests-demo "$@"
     ;;
   test)

@@ -38,6 +38,25 @@ class FailurePrinter : public testing::EmptyTestEventListener {
   std::string current_;
 };
 
+/// One row of the summary: a suite run and its counts.
+struct SummaryRow {
+  std::string builder;
+  std::string implementation;
+  std::string hooks;
+  std::string suite;
+  std::size_t kats = 0;
+  std::size_t properties = 0;
+  std::size_t passed = 0;
+  std::size_t failed = 0;
+  double seconds = 0;
+};
+
+/// The summary table, one string per line, none wider than `width` columns: builder,
+/// implementation, the figures, then the modes or HMAC tested. A name too long for its column
+/// goes on over the row's next lines, broken after a space, '/', '_' or '-' where it can be; the
+/// figures stay on the row's first line.
+std::vector<std::string> summaryTable(const std::vector<SummaryRow>& rows, std::size_t width = 120);
+
 /// Collects results per suite run and prints the table when the program ends.
 class SummaryPrinter : public testing::EmptyTestEventListener {
  public:
@@ -47,18 +66,7 @@ class SummaryPrinter : public testing::EmptyTestEventListener {
   void OnTestProgramEnd(const testing::UnitTest& unitTest) override;
 
  private:
-  struct Row {
-    std::string builder;
-    std::string implementation;
-    std::string hooks;
-    std::string suite;
-    std::size_t kats = 0;
-    std::size_t properties = 0;
-    std::size_t passed = 0;
-    std::size_t failed = 0;
-    double seconds = 0;
-  };
-  std::vector<Row> rows_;
+  std::vector<SummaryRow> rows_;
   // GoogleTest times tests in whole milliseconds, too coarse for most known-answer tests.
   std::chrono::steady_clock::time_point started_;
 };
