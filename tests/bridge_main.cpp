@@ -76,6 +76,27 @@ int suiteLine = 0;
 int loneLeafLine = 0;
 int groupLine = 0;
 const Location kGivenPlace{"vectors/given.rsp", 42};
+int fileLineHelperCallLine = 0;
+int locationHelperCallLine = 0;
+
+kavrit::test::Test failingProperty() {
+  return testProperty("fails", [](const RandomBytes& bytes) {
+    RC_ASSERT(bytes.value.size() > kavrit::test::kMaxDrawnBytes);
+  });
+}
+
+// Helpers such as a user writes around registerTests: each passes its caller's place on, so the
+// failures below must be reported at the lines that call them, not at the lines in here.
+void registerForCaller(const std::string& suite, const kavrit::test::Test& tree,
+                       const char* file = __builtin_FILE(), int line = __builtin_LINE()) {
+  kavrit::gtest::registerTests(suite, tree, file, line);
+}
+
+void registerForCallerAt(const std::string& suite, const std::vector<kavrit::test::Test>& trees,
+                         const kavrit::test::SourceLocation& at = {__builtin_FILE(),
+                                                                   __builtin_LINE()}) {
+  kavrit::gtest::registerTests(suite, trees, at);
+}
 
 void registerAll() {
   suiteLine = __LINE__ + 1;
@@ -120,10 +141,16 @@ void registerAll() {
   kavrit::gtest::registerTests("Other suite", testGroup("G", {testCase("x", pass)}));
   kavrit::gtest::registerTests("Placed", {testCase("fails where it was told", [] { throw 1; })},
                                kGivenPlace.file.c_str(), kGivenPlace.line);
+  fileLineHelperCallLine = __LINE__ + 1;
+  registerForCaller("Helper", testGroup("G", {failingProperty()}));
+  locationHelperCallLine = __LINE__ + 1;
+  registerForCallerAt("Located", {failingProperty(), testCase("case", [] { throw 1; })});
 }
 
 Location expectedLocation(const std::string& suite) {
   if (suite == "Placed") return kGivenPlace;
+  if (suite == "Helper/G") return {__FILE__, fileLineHelperCallLine};
+  if (suite == "Located") return {__FILE__, locationHelperCallLine};
   const int line = suite == "Other suite"     ? loneLeafLine
                    : suite == "Other suite/G" ? groupLine
                                               : suiteLine;
@@ -156,6 +183,9 @@ std::vector<Expected> expected() {
       {"Other suite", "lone leaf", true, {}, {}},
       {"Other suite/G", "x", true, {}, {}},
       {"Placed", "fails where it was told", false, {"error: an exception"}, {}},
+      {"Helper/G", "fails", false, {"RC_PARAMS=\"seed="}, {}},
+      {"Located", "fails", false, {"RC_PARAMS=\"seed="}, {}},
+      {"Located", "case", false, {"error: an exception"}, {}},
   };
 }
 

@@ -19,7 +19,12 @@ namespace kavrit::gtest {
 /// under RapidCheck with RapidCheck's own settings (RC_PARAMS) and a failure shows its inputs and
 /// the seed that repeats it.
 ///
-/// Tests and their failures are reported at `file`:`line`, by default the place of the call.
+/// Tests and their failures are reported at `file`:`line`, by default the place of the call. A
+/// helper that registers trees for its callers passes its own caller's place on: it takes
+/// `const char* file = __builtin_FILE(), int line = __builtin_LINE()` (or a SourceLocation built
+/// from them) as its last parameters and hands them to registerTests, so that failures point at
+/// the line that called the helper. Known-answer tests that carry their vector's file and line are
+/// reported there instead.
 ///
 /// The registered leaves, and with them whatever their closures own (an implementation's key
 /// objects, say), are released when RUN_ALL_TESTS() ends, before the program's static objects are
@@ -32,5 +37,13 @@ void registerTests(const std::string& suiteName, const std::vector<test::Test>& 
 /// The same for one tree.
 void registerTests(const std::string& suiteName, const test::Test& tree,
                    const char* file = __builtin_FILE(), int line = __builtin_LINE());
+
+/// The same, reported at `at` (a helper's caller, say).
+void registerTests(const std::string& suiteName, const std::vector<test::Test>& trees,
+                   const test::SourceLocation& at);
+
+/// The same for one tree, reported at `at`.
+void registerTests(const std::string& suiteName, const test::Test& tree,
+                   const test::SourceLocation& at);
 
 }  // namespace kavrit::gtest
