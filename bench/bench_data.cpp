@@ -16,6 +16,7 @@
 #include "nettle/nettle_twofish.hpp"
 #include "openssl/openssl_aes.hpp"
 #include "openssl/openssl_digest.hpp"
+#include "suites/file_rules.hpp"
 
 namespace kavrit::bench {
 namespace {

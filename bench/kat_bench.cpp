@@ -14,6 +14,7 @@
 #include "kavrit/test/vector_files.hpp"
 #include "openssl/openssl_aes.hpp"
 #include "openssl/openssl_digest.hpp"
+#include "suites/file_rules.hpp"
 
 namespace {
 

@@ -16,6 +16,7 @@
 #include "kavrit/ccm.hpp"
 #include "kavrit/test/ccm.hpp"
 #include "openssl/openssl_aes.hpp"
+#include "suites/file_rules.hpp"
 
 namespace kavrit::test {
 namespace {

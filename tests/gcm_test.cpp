@@ -19,6 +19,7 @@
 #include "kavrit/test/gcm.hpp"
 #include "kavrit/test/vector_files.hpp"
 #include "openssl/openssl_aes.hpp"
+#include "suites/file_rules.hpp"
 
 namespace kavrit::test {
 namespace {

@@ -20,6 +20,7 @@
 #include "kavrit/test/key_wrap.hpp"
 #include "kavrit/test/parse_nist_kats.hpp"
 #include "openssl/openssl_aes.hpp"
+#include "suites/file_rules.hpp"
 
 namespace kavrit::test {
 namespace {

@@ -14,6 +14,7 @@
 #include "kat_fixture.hpp"
 #include "kavrit/test/vector_directories.hpp"
 #include "openssl/openssl_digest.hpp"
+#include "suites/file_rules.hpp"
 #include "vectors/manifest_sha256.hpp"
 
 namespace kavrit::test {

@@ -23,6 +23,7 @@
 #include "kavrit/test/tdes.hpp"
 #include "nettle/nettle_tdes.hpp"
 #include "openssl/openssl_tdes.hpp"
+#include "suites/file_rules.hpp"
 
 namespace kavrit::test {
 namespace {

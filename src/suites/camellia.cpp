@@ -10,6 +10,7 @@
 #include "kavrit/test/paths.hpp"
 #include "kavrit/test/user_vectors.hpp"
 #include "kavrit/test/vector_directories.hpp"
+#include "suites/file_rules.hpp"
 #include "vectors/known_answer.hpp"
 
 namespace kavrit::test {

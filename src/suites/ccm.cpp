@@ -10,6 +10,7 @@
 #include "kavrit/test/vector_directories.hpp"
 #include "kavrit/test/vector_files.hpp"
 #include "suites/cipher_vectors.hpp"
+#include "suites/file_rules.hpp"
 #include "suites/record_rules.hpp"
 #include "vectors/known_answer.hpp"
 

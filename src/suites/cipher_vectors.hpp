@@ -14,6 +14,7 @@
 #include "kavrit/test/aes.hpp"
 #include "kavrit/test/any_block_cipher.hpp"
 #include "kavrit/test/test_tree.hpp"
+#include "suites/file_rules.hpp"
 #include "vectors/known_answer.hpp"
 
 namespace kavrit::test::detail {

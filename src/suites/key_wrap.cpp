@@ -9,6 +9,7 @@
 #include "kavrit/test/paths.hpp"
 #include "kavrit/test/vector_directories.hpp"
 #include "suites/cipher_vectors.hpp"
+#include "suites/file_rules.hpp"
 #include "suites/record_rules.hpp"
 #include "vectors/known_answer.hpp"
 

@@ -6,6 +6,7 @@
 #include "kavrit/test/paths.hpp"
 #include "kavrit/test/vector_directories.hpp"
 #include "kavrit/test/vector_files.hpp"
+#include "suites/file_rules.hpp"
 #include "suites/hash_vectors.hpp"
 #include "vectors/known_answer.hpp"
 

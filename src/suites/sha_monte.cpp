@@ -7,6 +7,7 @@
 #include "kavrit/test/sha.hpp"
 #include "kavrit/test/vector_directories.hpp"
 #include "kavrit/test/vector_files.hpp"
+#include "suites/file_rules.hpp"
 #include "vectors/known_answer.hpp"
 
 namespace kavrit::test::detail::sha_monte {

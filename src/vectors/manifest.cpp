@@ -13,6 +13,7 @@
 #include "kavrit/test/parse_nist_kats.hpp"
 #include "kavrit/test/paths.hpp"
 #include "kavrit/test/vector_directories.hpp"
+#include "suites/file_rules.hpp"
 #include "vectors/manifest_sha256.hpp"
 
 namespace kavrit::test {

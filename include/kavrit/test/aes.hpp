@@ -17,35 +17,6 @@
 
 namespace kavrit::test {
 
-/// The operation that a vector file checks.
-enum class AESMode {
-  ECBEncrypt,
-  ECBDecrypt,
-  CBCEncrypt,
-  CBCDecrypt,
-  CFBEncrypt,
-  CFBDecrypt,
-  OFBEncrypt,
-  OFBDecrypt,
-};
-
-/// The mode key of a vector file name: its first three characters (the whole name when shorter)
-/// followed by the last character of its stem, the name without its last extension
-/// ("CBCMMT128e.rsp" gives "CBCe", "ECBe.old.txt" gives "ECBd"). Nothing when the stem is empty.
-std::optional<std::string> aesModeKey(std::string_view fileName);
-
-/// The operation a vector file name selects: its mode key is one of ECBe, ECBd, CBCe, CBCd, CFBe,
-/// CFBd, OFBe and OFBd. A CFB key only counts for a name containing "CFB128" (full-block
-/// feedback); nothing for any other name.
-std::optional<AESMode> aesModeOf(std::string_view fileName);
-
-/// Whether the mode reads an IV from each record.
-bool aesModeUsesIV(AESMode mode);
-/// Whether the mode maps PLAINTEXT to CIPHERTEXT (otherwise CIPHERTEXT to PLAINTEXT).
-bool aesModeEncrypts(AESMode mode);
-/// A short name of the operation for failure reports, such as "cbc" or "decryptBlock".
-std::string_view aesModeOperation(AESMode mode);
-
 /// One unit case per usable record of the files in `Test/KAT_AES` (see readAESVectors), named
 /// "<file name>-<COUNT>", in listing order; then the two groups of makeBlockCipherPropTests.
 /// Records whose KEY `buildKey` refuses or whose IV `IV::parse` refuses are left out, so a key

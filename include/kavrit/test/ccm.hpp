@@ -15,30 +15,21 @@
 
 namespace kavrit::test {
 
-/// What a CCM vector file's name says: "VADT128.rsp" (varying AAD length), "VNT" (nonce length),
-/// "VPT" (payload length) and "VTT" (tag length) hold encryption records, "DVPT" decryption
-/// records, some of which must be refused; the digits are the key size in bits.
-struct CCMFile {
-  bool decrypts = false;
-  long keyBits = 0;
-};
-
-/// The rule of a file name; nothing for a name of another form.
-std::optional<CCMFile> ccmFileOf(std::string_view fileName);
-
-/// For a cipher with 128-bit blocks, one unit case per record of the files in `Test/KAT_CCM` whose
-/// names ccmFileOf reads, named "<file name>-<Alen>-<Plen>-<Nlen>-<Tlen>-<Count>" from the
+/// For a cipher with 128-bit blocks, one unit case per record of the files in `Test/KAT_CCM` named
+/// "VADT", "VNT", "VPT" or "VTT" (encryption records: varying AAD, nonce, payload or tag length) or
+/// "DVPT" (decryption records, some of which must be refused), then the key size in bits and ".rsp"
+/// ("VADT128.rsp"); each is named "<file name>-<Alen>-<Plen>-<Nlen>-<Tlen>-<Count>" from the
 /// record's category, in listing order; none for other block sizes. A record's Key and Nonce are
-/// its own fields or else head lines of its category; Alen, Plen, Nlen and Tlen are head lines
-/// (the byte lengths of AAD, payload, nonce and tag). Adata and Payload stand for the empty string
-/// when their length is 0. Records whose Key `buildKey` refuses are left out, decided when the
-/// suite is built. An encryption case seals Payload with `ccmEncrypt` and compares with CT
-/// (ciphertext followed by the tag), then opens CT with `ccmDecrypt`. A decryption case opens CT: a
-/// record with `Result = Pass` must give its Payload, one with `Result = Fail` must be refused; an
-/// accepted Fail record fails naming the record. A record whose lengths disagree with its fields,
-/// or whose Result is neither, is a failing case saying so. Then the group "CCM Property Tests"
-/// (see makeCCMPropTests). Throws when the directory cannot be read or a Key is not hex; a
-/// `buildKey` that throws gives a test failing with its error.
+/// its own fields or else head lines of its category; Alen, Plen, Nlen and Tlen are head lines (the
+/// byte lengths of AAD, payload, nonce and tag). Adata and Payload stand for the empty string when
+/// their length is 0. Records whose Key `buildKey` refuses are left out, decided when the suite is
+/// built. An encryption case seals Payload with `ccmEncrypt` and compares with CT (ciphertext
+/// followed by the tag), then opens CT with `ccmDecrypt`. A decryption case opens CT: a record with
+/// `Result = Pass` must give its Payload, one with `Result = Fail` must be refused; an accepted
+/// Fail record fails naming the record. A record whose lengths disagree with its fields, or whose
+/// Result is neither, is a failing case saying so. Then the group "CCM Property Tests" (see
+/// makeCCMPropTests). Throws when the directory cannot be read or a Key is not hex; a `buildKey`
+/// that throws gives a test failing with its error.
 std::vector<Test> makeCCMTests(const AnyBlockCipher& cipher);
 
 /// The group "CCM Property Tests", under random keys, nonces of 7 to 13 bytes and every tag

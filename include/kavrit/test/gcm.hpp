@@ -15,26 +15,17 @@
 
 namespace kavrit::test {
 
-/// What a GCM vector file's name says: "gcmEncryptExtIV128.rsp" holds encryption records,
-/// "gcmDecrypt256.rsp" decryption records; the digits are the key size in bits.
-struct GCMFile {
-  bool decrypts = false;
-  long keyBits = 0;
-};
-
-/// The rule of a file name; nothing for a name of another form.
-std::optional<GCMFile> gcmFileOf(std::string_view fileName);
-
-/// For a cipher with 128-bit blocks, one unit case per record of the files in `Test/KAT_GCM` whose
-/// names gcmFileOf reads, named "<file name>-<IVlen>-<PTlen>-<AADlen>-<Taglen>-<Count>" from the
-/// record's category (the Count restarts in each), in listing order; none for other block sizes.
-/// Records whose Key `buildKey` refuses are left out, decided when the suite is built. An
+/// For a cipher with 128-bit blocks, one unit case per record of the files in `Test/KAT_GCM` named
+/// "gcmEncryptExtIV<bits>.rsp" (encryption records) or "gcmDecrypt<bits>.rsp" (decryption records),
+/// <bits> being the key size; each is named "<file name>-<IVlen>-<PTlen>-<AADlen>-<Taglen>-<Count>"
+/// from the record's category (the Count restarts in each), in listing order; none for other block
+/// sizes. Records whose Key `buildKey` refuses are left out, decided when the suite is built. An
 /// encryption case seals PT under IV and AAD with a tag as long as Tag, through `gcmEncrypt` and
-/// through `gcmEncryptLazy` (AAD and PT in kVectorChunkSize-byte chunks), compares both with CT
-/// and Tag, and opens the result again with `gcmDecrypt`. A decryption case opens CT with
-/// `gcmDecrypt` and `gcmDecryptLazy`: both must give PT, or, for a record holding the line FAIL,
-/// both must refuse; an accepted FAIL record fails naming the record. A record with both PT and
-/// FAIL, or neither, is a failing case saying so. Then the group "GCM Property Tests" (see
+/// through `gcmEncryptLazy` (AAD and PT in kVectorChunkSize-byte chunks), compares both with CT and
+/// Tag, and opens the result again with `gcmDecrypt`. A decryption case opens CT with `gcmDecrypt`
+/// and `gcmDecryptLazy`: both must give PT, or, for a record holding the line FAIL, both must
+/// refuse; an accepted FAIL record fails naming the record. A record with both PT and FAIL, or
+/// neither, is a failing case saying so. Then the group "GCM Property Tests" (see
 /// makeGCMPropTests). Throws when the directory cannot be read or a Key is not hex; a `buildKey`
 /// that throws gives a test failing with its error.
 std::vector<Test> makeGCMTests(const AnyBlockCipher& cipher);

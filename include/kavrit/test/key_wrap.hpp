@@ -15,28 +15,18 @@
 
 namespace kavrit::test {
 
-/// What a key-wrap vector file's name says: "KW_AE_128.txt" holds KW wrapping records,
-/// "KWP_AD_256_inv.txt" KWP unwrapping records over the inverse cipher. The name is
-/// `KW` or `KWP`, `_AE` or `_AD`, `_` and the key size, optionally `_inv`, then `.txt`.
-struct KeyWrapFile {
-  KeyWrapKind kind = KeyWrapKind::KW;
-  bool unwraps = false;
-  bool inverse = false;
-};
-
-/// The rule of a file name; nothing for a name of another form.
-std::optional<KeyWrapFile> keyWrapFileOf(std::string_view fileName);
-
-/// One unit case per record of the files in `Test/KAT_KEYWRAP` whose names keyWrapFileOf reads,
-/// named "<file name>-<PLAINTEXT LENGTH>-<COUNT>" (the COUNT restarts for each plaintext length),
-/// in listing order. Records whose K `buildKey` refuses are left out, decided when the suite is
-/// built. A wrapping (`_AE`) case wraps P and compares with C, then unwraps C and compares with P;
-/// an unwrapping (`_AD`) case unwraps C and compares with P, or, for a record holding the line
-/// FAIL, fails when the unwrap gives anything at all, naming the record. A record with both P and
-/// FAIL, or neither, is a failing case saying so. `_inv` files run kavrit's generic KW and KWP over
-/// the inverse cipher (decryptBlock wraps and encryptBlock unwraps), never the key type's own
-/// hooks, which have no inverse form. Throws when the directory cannot be read or a K is not hex;
-/// a `buildKey` that throws gives a test failing with its error.
+/// One unit case per record of the files in `Test/KAT_KEYWRAP` named `KW` or `KWP`, `_AE`
+/// (wrapping) or `_AD` (unwrapping), `_` and the key size, optionally `_inv` (over the inverse
+/// cipher), then `.txt` ("KW_AE_128.txt", "KWP_AD_256_inv.txt"); each is named
+/// "<file name>-<PLAINTEXT LENGTH>-<COUNT>" (the COUNT restarts for each plaintext length), in
+/// listing order. Records whose K `buildKey` refuses are left out, decided when the suite is built.
+/// A wrapping (`_AE`) case wraps P and compares with C, then unwraps C and compares with P; an
+/// unwrapping (`_AD`) case unwraps C and compares with P, or, for a record holding the line FAIL,
+/// fails when the unwrap gives anything at all, naming the record. A record with both P and FAIL,
+/// or neither, is a failing case saying so. `_inv` files run kavrit's generic KW and KWP over the
+/// inverse cipher (decryptBlock wraps and encryptBlock unwraps), never the key type's own hooks,
+/// which have no inverse form. Throws when the directory cannot be read or a K is not hex; a
+/// `buildKey` that throws gives a test failing with its error.
 std::vector<Test> makeKeyWrapTests(const AnyBlockCipher& cipher);
 
 /// The same for key type K.

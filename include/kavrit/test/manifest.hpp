@@ -34,10 +34,6 @@ struct ManifestEntry {
 /// is absolute, empty, holds an empty, "." or ".." component or is listed twice.
 std::vector<ManifestEntry> parseManifest(std::string_view text, const std::string& origin);
 
-/// The field that starts a record in the files of a family directory ("Test/KAT_AES" reads
-/// "COUNT"), as its suite reads them; nothing for a directory no suite reads.
-std::optional<std::string_view> recordKeyOf(std::string_view directory);
-
 /// What is wrong with the data directory.
 enum class DataProblemKind {
   /// MANIFEST cannot be read or parsed; nothing else is checked.

@@ -3,14 +3,17 @@
 /// @file
 /// The parser of NIST known-answer text files: categories, head properties and records.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kavrit::test {
 
 /// One "name = value" pair, from either a bracketed head line ("[L = 20]") or a
-/// body line ("KEY = 0a1b").
+/// body line ("KEY = 0a1b"). It decomposes into that pair: `const auto& [name, value] = field;`
+/// (the line stays reachable as `field.line`).
 struct KatField {
   std::string name;
   std::string value;
@@ -23,6 +26,35 @@ struct KatField {
     return a.name == b.name && a.value == b.value;
   }
 };
+
+/// The name (I = 0) or the value (I = 1) of a field, for structured bindings.
+template <std::size_t I>
+requires(I < 2) constexpr std::string& get(KatField& field) noexcept {
+  if constexpr (I == 0) {
+    return field.name;
+  } else {
+    return field.value;
+  }
+}
+
+template <std::size_t I>
+requires(I < 2) constexpr const std::string& get(const KatField& field) noexcept {
+  if constexpr (I == 0) {
+    return field.name;
+  } else {
+    return field.value;
+  }
+}
+
+template <std::size_t I>
+requires(I < 2) constexpr std::string&& get(KatField&& field) noexcept {
+  return std::move(get<I>(field));
+}
+
+template <std::size_t I>
+requires(I < 2) constexpr const std::string&& get(const KatField&& field) noexcept {
+  return std::move(get<I>(field));
+}
 
 using KatRecord = std::vector<KatField>;
 
@@ -66,3 +98,17 @@ const std::string* lookupField(const std::vector<KatField>& fields, std::string_
 std::string* lookupField(std::vector<KatField>& fields, std::string_view name);
 
 }  // namespace kavrit::test
+
+/// To structured bindings a KatField is a pair of strings, its name and its value.
+namespace std {
+
+template <>
+struct tuple_size<kavrit::test::KatField> : integral_constant<size_t, 2> {};
+
+template <size_t I>
+struct tuple_element<I, kavrit::test::KatField> {
+  static_assert(I < 2, "a KatField has two elements, its name and its value");
+  using type = string;
+};
+
+}  // namespace std

@@ -23,23 +23,15 @@ namespace detail::sha {
 /// Chunk size of the lazy message; not a divisor of any block size.
 inline constexpr std::size_t kChunkSize = kVectorChunkSize;
 
-/// The algorithm token at the front of a vector file's name: "SHA", then digits, then any
-/// "_digits" groups ("SHA1", "SHA256", "SHA512_224", "SHA3_256"); empty when the name does not
-/// start that way.
-std::string_view algorithmToken(std::string_view fileName);
-
-/// Whether a file of Test/KAT_SHA holds vectors of `algorithm`: its algorithm token is exactly
-/// the algorithm name and the name does not go on with '_', so SHA512_224... and SHA3_256...
-/// files belong to neither SHA-512 nor SHA-384, and a "SHA256..." file to SHA-256 alone.
-bool isFileOf(std::string_view algorithm, std::string_view fileName);
-
 /// One unit case per vector of `algorithm` from getDataFileName(directory), in directory order,
 /// named "Nist<algorithm>-<index>" (from 1 across the files): the strict digest and the digest of
-/// the message in chunks of kChunkSize bytes both serialise to the vector's digest. Files are
-/// chosen by isFileOf. A record without "Msg", "MD" or "Len" is skipped, and so is a bit-oriented
-/// one (a Len that is a positive integer but no multiple of 8); neither takes an index. The
-/// property group follows the cases. `directory` is an entry of vectorDirectories() whose records
-/// start at "Len".
+/// the message in chunks of kChunkSize bytes both serialise to the vector's digest. The files are
+/// those whose names start with `algorithm` ("SHA256") followed by neither a digit nor '_', so
+/// SHA512_224... and SHA3_256... files belong to neither SHA-512 nor SHA-3, and a "SHA256..." file
+/// to SHA-256 alone. A record without "Msg", "MD" or "Len" is skipped, and so is a bit-oriented one
+/// (a Len that is a positive integer but no multiple of 8); neither takes an index. The property
+/// group follows the cases. `directory` is an entry of vectorDirectories() whose records start at
+/// "Len".
 std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm,
                            std::string_view directory = "Test/KAT_SHA");
 

@@ -46,12 +46,12 @@ inline constexpr std::size_t kSHA3Window = 1;
 Outcome iterate(const AnyHash& hash, const ByteString& start, std::size_t window = kSHA2Window);
 
 /// One unit case per checkpoint of `algorithm` in the files of getDataFileName(directory) that
-/// detail::sha::isFileOf selects, in directory order, named "Nist<algorithm>Monte-<COUNT>". A
-/// Seed opens a chain; each COUNT and the MD after it close a checkpoint, which starts from the
-/// Seed or from the MD before it, so each fails on its own and the first failing one is the first
-/// checkpoint that diverges. A COUNT without an MD gives no checkpoint, and neither does the one
-/// after it, whose start is then unknown. From its start, both entry points must reach the
-/// recorded MD through iterate with `window`.
+/// detail::sha::getTests takes for `algorithm`, in directory order, named
+/// "Nist<algorithm>Monte-<COUNT>". A Seed opens a chain; each COUNT and the MD after it close a
+/// checkpoint, which starts from the Seed or from the MD before it, so each fails on its own and
+/// the first failing one is the first checkpoint that diverges. A COUNT without an MD gives no
+/// checkpoint, and neither does the one after it, whose start is then unknown. From its start, both
+/// entry points must reach the recorded MD through iterate with `window`.
 std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm,
                            std::string_view directory = "Test/KAT_SHA_MONTE",
                            std::size_t window = kSHA2Window);

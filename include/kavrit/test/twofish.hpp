@@ -18,33 +18,15 @@
 
 namespace kavrit::test {
 
-/// What a Twofish vector file holds, named after its base name.
-enum class TwofishKind {
-  /// ECB_VK: variable key; the plaintext is the category's PT head line.
-  VariableKey,
-  /// ECB_VT: variable text; the key is the category's KEY head line.
-  VariableText,
-  /// ECB_TLB: a chain of single-block encryptions.
-  Table,
-  /// ECB_E_M, ECB_D_M: ECB over several blocks.
-  ECBEncrypt,
-  ECBDecrypt,
-  /// CBC_E_M, CBC_D_M: CBC over several blocks, with an IV.
-  CBCEncrypt,
-  CBCDecrypt,
-};
-
-/// The kind of a vector file from its base name (the name without its last extension, or the
-/// whole name when it has no '.'), matched exactly: "ECB_VK.TXT" is VariableKey, "ecb_vk.txt" and
-/// "ECB_VK.a.b" are nothing.
-std::optional<TwofishKind> twofishKindOf(std::string_view fileName);
-
-/// One unit case per complete record of the files in `Test/KAT_TWOFISH`, in listing order, named
-/// "ECB-E-VK<I>", "ECB-E-VT-<I>", "ECB-TLB-E-<I>", "ECB-E-<I>", "ECB-D-<I>", "CBC-E-<I>" or
-/// "CBC-D-<I>" after the file's kind; then the two groups of makeBlockCipherPropTests. The files
-/// hold 128-, 192- and 256-bit keys and none is skipped: a key that `buildKey` refuses fails its
-/// test. Throws when the directory cannot be read, a file with records has an unknown name, or a
-/// CBC IV is not hex.
+/// One unit case per complete record of the files in `Test/KAT_TWOFISH`, in listing order. A file
+/// is known by its base name (the name without its last extension), matched exactly: ECB_VK
+/// (variable key, the plaintext in the category's PT head line), ECB_VT (variable text, the key in
+/// its KEY head line), ECB_TLB (a chain of single-block encryptions), ECB_E_M and ECB_D_M (ECB over
+/// several blocks), CBC_E_M and CBC_D_M (CBC, with an IV). The cases are named "ECB-E-VK<I>",
+/// "ECB-E-VT-<I>", "ECB-TLB-E-<I>", "ECB-E-<I>", "ECB-D-<I>", "CBC-E-<I>" or "CBC-D-<I>" after the
+/// file; then the two groups of makeBlockCipherPropTests. The files hold 128-, 192- and 256-bit
+/// keys and none is skipped: a key that `buildKey` refuses fails its test. Throws when the
+/// directory cannot be read, a file with records has an unknown name, or a CBC IV is not hex.
 std::vector<Test> makeTwoFishTests(const AnyBlockCipher& cipher);
 
 /// The same for key type K.
