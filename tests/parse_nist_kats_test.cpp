@@ -4,12 +4,19 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <ostream>
 #include <random>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "kavrit/test/paths.hpp"
+#include "vectors/parsed_file.hpp"
 
 namespace kavrit::test {
 
@@ -288,6 +295,52 @@ std::string crlf(std::string_view text) {
   return out;
 }
 
+// The suites' own parse (views into the text) must give exactly what parseCategories gives:
+// names, values and lines, category by category.
+void expectSameParse(std::string_view key, std::string_view text,
+                     const std::vector<KatCategory>& expected) {
+  const detail::ParsedFile parsed("file", "file", std::string(text), key);
+  const auto fieldsOf = [](std::span<const detail::FieldView> views) {
+    Fields fields;
+    for (const detail::FieldView& view : views) {
+      fields.push_back({std::string(view.name), std::string(view.value), view.line});
+    }
+    return fields;
+  };
+  const auto linesOf = [](const Fields& fields) {
+    std::vector<int> lines;
+    for (const KatField& field : fields) lines.push_back(field.line);
+    return lines;
+  };
+  ASSERT_EQ(parsed.categoryCount(), expected.size());
+  for (std::size_t c = 0; c < expected.size(); ++c) {
+    const Fields heads = fieldsOf(parsed.heads(c));
+    EXPECT_EQ(heads, expected[c].properties);
+    EXPECT_EQ(linesOf(heads), linesOf(expected[c].properties));
+    ASSERT_EQ(parsed.recordCount(c), expected[c].records.size());
+    for (std::size_t r = 0; r < expected[c].records.size(); ++r) {
+      const Fields record = fieldsOf(parsed.record(c, r));
+      EXPECT_EQ(record, expected[c].records[r]);
+      EXPECT_EQ(linesOf(record), linesOf(expected[c].records[r]));
+    }
+  }
+}
+
+TEST(ParsedFile, EqualsParseCategoriesOnEveryShippedFile) {
+  std::size_t files = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(getDataFileName("Test"))) {
+    if (!entry.is_regular_file() || entry.path().extension() == ".json") continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (const std::string_view key : {"COUNT", "Len", "Count"}) {
+      SCOPED_TRACE(entry.path().string() + " under " + std::string(key));
+      expectSameParse(key, text, parseCategories(key, text));
+    }
+    ++files;
+  }
+  EXPECT_GT(files, 100u);
+}
+
 TEST(ParseCategories, FuzzedInputKeepsInvariants) {
   constexpr std::uint32_t kSeed = 20240611;
   std::cout << "parse_nist_kats fuzz seed: " << kSeed << '\n';
@@ -307,6 +360,7 @@ TEST(ParseCategories, FuzzedInputKeepsInvariants) {
     checkInvariants("COUNT", categories);
     // Adding a CR before every LF never changes the outcome.
     EXPECT_EQ(parseCategories("COUNT", crlf(text)), categories);
+    expectSameParse("COUNT", text, categories);
     if (HasFailure()) break;
   }
 }

@@ -11,6 +11,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -45,7 +46,7 @@ class VectorCache : public ::testing::Test {
   }
 
   std::string countRead() const {
-    return loadVectorFile(path_, "COUNT")->categories.at(0).records.at(0).at(0).value;
+    return std::string(loadVectorFile(path_, "COUNT")->record(0, 0).front().value);
   }
 
   std::string path_;
@@ -58,6 +59,18 @@ TEST_F(VectorCache, AnUnchangedFileIsParsedOnce) {
   EXPECT_EQ(loadVectorFile(path_, "COUNT"), first);
   // Another record key is another parse.
   EXPECT_NE(loadVectorFile(path_, "KEY"), first);
+}
+
+// The cache does not keep a parse alive: once no test holds it, its memory is back.
+TEST_F(VectorCache, AParseLivesAsLongAsItsHolders) {
+  write("1");
+  age();
+  auto held = loadVectorFile(path_, "COUNT");
+  const std::weak_ptr<const ParsedFile> watched = held;
+  EXPECT_EQ(loadVectorFile(path_, "COUNT"), held);
+  held.reset();
+  EXPECT_TRUE(watched.expired());
+  EXPECT_EQ(countRead(), "1");
 }
 
 TEST_F(VectorCache, ARewriteOfTheSameSizeWithinOneTickIsSeen) {
@@ -89,13 +102,13 @@ TEST_F(VectorCache, ATrustedEntrySeesEveryLaterChange) {
   std::this_thread::sleep_for(std::chrono::milliseconds(3100));
   const auto first = loadVectorFile(path_, "COUNT");
   ASSERT_EQ(loadVectorFile(path_, "COUNT"), first);
-  ASSERT_FALSE(loadVectorFile(other, "COUNT")->categories.empty());
+  ASSERT_NE(loadVectorFile(other, "COUNT")->categoryCount(), 0u);
 
   write("2");
   age();  // the same size and modification time as before; only the change time differs
   EXPECT_EQ(countRead(), "2");
   std::ofstream(other, std::ios::binary | std::ios::trunc).flush();
-  EXPECT_TRUE(loadVectorFile(other, "COUNT")->categories.empty());
+  EXPECT_EQ(loadVectorFile(other, "COUNT")->categoryCount(), 0u);
   std::remove(other.c_str());
 }
 

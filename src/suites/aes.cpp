@@ -124,7 +124,7 @@ std::vector<Test> makeAESTests(const AnyBlockCipher& cipher) {
       .recordKey = directory.recordKey,
       .listed = {},
       .fileRule =
-          [](const VectorFile& file) {
+          [](const detail::ParsedFile& file) {
             const std::optional<AESMode> mode = aesModeOf(file.name);
             if (mode) detail::requireDirection(file, aesModeEncrypts(*mode));
             return mode;
@@ -140,7 +140,8 @@ std::vector<Test> makeAESTests(const AnyBlockCipher& cipher) {
       .addTests =
           [&](AESMode mode, const detail::RecordRef& record, std::vector<Test>& out) {
             const detail::CipherStep step = detail::aesStep(mode);
-            detail::KnownAnswer answer(record, record.file->name + "-" + *record.field("COUNT"));
+            detail::KnownAnswer answer(
+                record, record.file->name + "-" + std::string(*record.field("COUNT")));
             auto keyAndIV = checks.keyAndIV(answer, step, out);
             if (keyAndIV) {
               out.push_back(

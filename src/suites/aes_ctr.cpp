@@ -33,7 +33,7 @@ std::vector<Test> ctrTestsOf(const AnyBlockCipher& cipher, std::string_view dire
       .recordKey = directory.recordKey,
       .listed = {},
       .fileRule =
-          [](const VectorFile& file) {
+          [](const detail::ParsedFile& file) {
             const std::optional<bool> encrypts = directionOf(file.name);
             if (encrypts) detail::requireDirection(file, *encrypts);
             return encrypts;
@@ -41,7 +41,8 @@ std::vector<Test> ctrTestsOf(const AnyBlockCipher& cipher, std::string_view dire
       .required = [](bool) -> std::span<const std::string_view> { return kRequired; },
       .addTests =
           [&](bool encrypts, const detail::RecordRef& record, std::vector<Test>& out) {
-            detail::KnownAnswer answer(record, record.file->name + "-" + *record.field("COUNT"));
+            detail::KnownAnswer answer(
+                record, record.file->name + "-" + std::string(*record.field("COUNT")));
             const detail::CipherStep step{detail::CipherStep::Kind::Chained,
                                           encrypts ? ChainedMode::CTR : ChainedMode::UnCTR,
                                           encrypts};

@@ -21,8 +21,8 @@ constexpr std::string_view kLengths[] = {"Alen", "Plen", "Nlen", "Tlen"};
 constexpr std::string_view kHeads[] = {"Alen", "Plen", "Nlen", "Tlen", "Key", "Nonce"};
 
 // A record's own field, or else the head line of its category of that name.
-const std::string* fieldOrHead(const detail::RecordRef& record, std::string_view name) {
-  const std::string* field = record.field(name);
+const std::string_view* fieldOrHead(const detail::RecordRef& record, std::string_view name) {
+  const std::string_view* field = record.field(name);
   return field ? field : record.head(name);
 }
 
@@ -35,7 +35,7 @@ ByteString bytesOf(const detail::KnownAnswer& vector, std::string_view name) {
 }
 
 std::size_t lengthOf(const detail::KnownAnswer& vector, std::string_view head) {
-  const std::string* text = vector.ref().head(head);
+  const std::string_view* text = vector.ref().head(head);
   if (text == nullptr) vector.fail("the category has no head line " + std::string(head));
   long long value = 0;
   try {
@@ -74,9 +74,10 @@ void checkCase(const detail::KnownAnswer& vector, const AnyKey& key, const CCMFi
   const ByteString ciphertext(sealed.begin(), cut);
   const ByteString tag(cut, sealed.end());
   if (rule.decrypts) {
-    const std::string* result = vector.ref().field("Result");
+    const std::string_view* result = vector.ref().field("Result");
     if (result == nullptr || (*result != "Pass" && *result != "Fail")) {
-      vector.fail("the record's Result is " + (result ? "\"" + *result + "\"" : "missing") +
+      vector.fail("the record's Result is " +
+                  (result ? "\"" + std::string(*result) + "\"" : "missing") +
                   "; it must be Pass or Fail");
     }
     const std::optional<ByteString> opened = key.ccmDecrypt(nonce, aad, ciphertext, tag);
@@ -128,13 +129,13 @@ std::vector<Test> makeCCMTests(const AnyBlockCipher& cipher) {
       .directory = getDataFileName(std::string(directory.name)),
       .recordKey = directory.recordKey,
       .listed = {},
-      .fileRule = [](const VectorFile& file) { return ccmFileOf(file.name); },
+      .fileRule = [](const detail::ParsedFile& file) { return ccmFileOf(file.name); },
       .required = [](const CCMFile&) -> std::span<const std::string_view> { return kRequired; },
       .addTests =
           [&](const CCMFile& rule, const detail::RecordRef& record, std::vector<Test>& out) {
             detail::KnownAnswer answer(record, detail::nameWithHeads(record, kLengths, "Count"));
             answer.showHeads(kHeads);
-            const std::string* keyText = fieldOrHead(record, "Key");
+            const std::string_view* keyText = fieldOrHead(record, "Key");
             if (keyText == nullptr) {
               out.push_back(detail::failingCase(
                   answer.name(),

@@ -75,7 +75,7 @@ bool isHexText(std::string_view text) {
 
 // Every record's key is looked up: a word at a time is several times quicker than the standard
 // string hash on keys of 32 to 64 characters.
-std::size_t BuildTimeChecks::TextHash::operator()(const std::string& text) const noexcept {
+std::size_t BuildTimeChecks::TextHash::operator()(std::string_view text) const noexcept {
   std::uint64_t hash = 0x9E3779B97F4A7C15u ^ text.size();
   std::size_t at = 0;
   for (; at + 8 <= text.size(); at += 8) {
@@ -89,12 +89,12 @@ std::size_t BuildTimeChecks::TextHash::operator()(const std::string& text) const
 }
 
 bool BuildTimeChecks::alreadyRefused(const RecordRef& record, const CipherStep& step) const {
-  const std::string* key = record.field("KEY");
+  const std::string_view* key = record.field("KEY");
   if (key == nullptr) return false;
   const auto found = keys_.find(*key);
   if (found == keys_.end() || found->second.accepted || found->second.error) return false;
   // A malformed IV is reported by the full check, whatever the key.
-  const std::string* iv = step.usesIV() ? record.field("IV") : nullptr;
+  const std::string_view* iv = step.usesIV() ? record.field("IV") : nullptr;
   return !step.usesIV() || (iv != nullptr && isHexText(*iv));
 }
 
@@ -103,7 +103,7 @@ bool BuildTimeChecks::keyAccepted(const KnownAnswer& answer, const ByteString& k
   return keyAccepted(answer, answer.text("KEY"), key, tests);
 }
 
-bool BuildTimeChecks::keyAccepted(const KnownAnswer& answer, const std::string& text,
+bool BuildTimeChecks::keyAccepted(const KnownAnswer& answer, std::string_view text,
                                   const ByteString& key, std::vector<Test>& tests) {
   auto found = keys_.find(text);
   if (found == keys_.end()) {
@@ -113,7 +113,7 @@ bool BuildTimeChecks::keyAccepted(const KnownAnswer& answer, const std::string& 
     } catch (...) {
       verdict.error = std::current_exception();
     }
-    found = keys_.emplace(text, verdict).first;
+    found = keys_.emplace(std::string(text), verdict).first;
   }
   if (found->second.error) {
     tests.push_back(implementationThrewCase(answer, "buildKey", found->second.error));

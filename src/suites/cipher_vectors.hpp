@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <exception>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -52,7 +53,7 @@ class BuildTimeChecks {
   bool keyAccepted(const KnownAnswer& answer, const ByteString& key, std::vector<Test>& tests);
   /// The same for a key that is not the record's KEY field: `text` names it among the keys asked
   /// about (a K field, or the three DES keys of a record written one after the other).
-  bool keyAccepted(const KnownAnswer& answer, const std::string& text, const ByteString& key,
+  bool keyAccepted(const KnownAnswer& answer, std::string_view text, const ByteString& key,
                    std::vector<Test>& tests);
   /// Reads `iv` with IV::parse into the bytes the parse keeps; false when it refuses them. When it
   /// throws, the result is true and `error` holds the exception: the caller still drops the vector
@@ -78,10 +79,11 @@ class BuildTimeChecks {
   // Keys repeat across a suite's records: each distinct one is built once. They are remembered
   // by their text in the record, so a refused key is not even decoded again.
   struct TextHash {
-    std::size_t operator()(const std::string& text) const noexcept;
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const noexcept;
   };
   const AnyBlockCipher& cipher_;
-  std::unordered_map<std::string, Verdict, TextHash> keys_;
+  std::unordered_map<std::string, Verdict, TextHash, std::equal_to<>> keys_;
 };
 
 /// A case for `answer` that fails with what the implementation threw from `step` while the suite

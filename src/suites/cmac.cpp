@@ -47,7 +47,7 @@ std::vector<Test> makeCMACTests(const AnyBlockCipher& cipher) {
       .directory = getDataFileName(std::string(directory.name)),
       .recordKey = directory.recordKey,
       .listed = {},
-      .fileRule = [blockBits](const VectorFile& file) -> std::optional<CMACFile> {
+      .fileRule = [blockBits](const detail::ParsedFile& file) -> std::optional<CMACFile> {
         const std::optional<CMACFile> rule = cmacFileOf(file.name);
         if (!rule || rule->blockBits != blockBits) return std::nullopt;
         return rule;
@@ -62,7 +62,8 @@ std::vector<Test> makeCMACTests(const AnyBlockCipher& cipher) {
       },
       .addTests =
           [&](const CMACFile& rule, const detail::RecordRef& record, std::vector<Test>& out) {
-            detail::KnownAnswer answer(record, record.file->name + "-" + *record.field("COUNT"));
+            detail::KnownAnswer answer(
+                record, record.file->name + "-" + std::string(*record.field("COUNT")));
             std::string keyText;
             ByteString key;
             if (rule.tripleDES) {

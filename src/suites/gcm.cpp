@@ -95,7 +95,7 @@ std::vector<Test> makeGCMTests(const AnyBlockCipher& cipher) {
       .directory = getDataFileName(std::string(directory.name)),
       .recordKey = directory.recordKey,
       .listed = {},
-      .fileRule = [](const VectorFile& file) { return gcmFileOf(file.name); },
+      .fileRule = [](const detail::ParsedFile& file) { return gcmFileOf(file.name); },
       .required = [](const GCMFile&) -> std::span<const std::string_view> { return kRequired; },
       .addTests =
           [&](const GCMFile& rule, const detail::RecordRef& record, std::vector<Test>& out) {

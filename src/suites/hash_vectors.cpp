@@ -82,7 +82,7 @@ std::vector<Test> singleFileTests(
       .directory = getDataFileName(std::string(entry.name)),
       .recordKey = entry.recordKey,
       .listed = [file = std::move(file)](std::string_view name) { return name == file; },
-      .fileRule = [](const VectorFile&) { return std::optional<bool>(true); },
+      .fileRule = [](const detail::ParsedFile&) { return std::optional<bool>(true); },
       .required = [required](bool) { return required; },
       .addTests = [&addTests](bool, const RecordRef& record,
                               std::vector<Test>& out) { addTests(record, out); },

@@ -32,10 +32,10 @@ std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm) {
       .directory = getDataFileName(std::string(directory.name)),
       .recordKey = directory.recordKey,
       .listed = {},
-      .fileRule = [](const VectorFile&) { return std::optional<bool>(true); },
+      .fileRule = [](const detail::ParsedFile&) { return std::optional<bool>(true); },
       .takesCategory =
-          [&length](bool, const KatCategory& category) {
-            const std::string* l = lookupField(category.properties, "L");
+          [&length](bool, std::span<const FieldView> heads) {
+            const std::string_view* l = lookupField(heads, "L");
             return l != nullptr && *l == length;
           },
       .required = [](bool) -> std::span<const std::string_view> { return kRequired; },

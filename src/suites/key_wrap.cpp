@@ -81,14 +81,14 @@ std::vector<Test> makeKeyWrapTests(const AnyBlockCipher& cipher) {
       .directory = getDataFileName(std::string(directory.name)),
       .recordKey = directory.recordKey,
       .listed = {},
-      .fileRule = [](const VectorFile& file) { return keyWrapFileOf(file.name); },
+      .fileRule = [](const detail::ParsedFile& file) { return keyWrapFileOf(file.name); },
       .required = [](const KeyWrapFile&) -> std::span<const std::string_view> { return kRequired; },
       .addTests =
           [&](const KeyWrapFile& rule, const detail::RecordRef& record, std::vector<Test>& out) {
-            const std::string* length = record.head("PLAINTEXT LENGTH");
+            const std::string_view* length = record.head("PLAINTEXT LENGTH");
             detail::KnownAnswer answer(record, record.file->name + "-" +
-                                                   (length ? *length : std::string("?")) + "-" +
-                                                   *record.field("COUNT"));
+                                                   std::string(length ? *length : "?") + "-" +
+                                                   std::string(*record.field("COUNT")));
             answer.showHeads(kHeads);
             const ByteString key = answer.bytes("K");
             if (!checks.keyAccepted(answer, answer.text("K"), key, out)) return;

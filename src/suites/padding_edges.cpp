@@ -21,11 +21,11 @@ ByteString edgeMessage(std::size_t n) {
 
 // The message length in bytes for a test's name; a Len that does not read stays as it is, and its
 // test reports it.
-std::string bytesOfLength(const std::string& len) {
+std::string bytesOfLength(std::string_view len) {
   try {
     return std::to_string(readInteger("Len", len) / 8);
   } catch (const std::invalid_argument&) {
-    return len;
+    return std::string(len);
   }
 }
 
@@ -40,11 +40,11 @@ std::vector<Test> makePaddingEdgeTests(const AnyHash& hash, std::string_view alg
       .directory = getDataFileName(std::string(directory.name)),
       .recordKey = directory.recordKey,
       .listed = [&fileName](std::string_view name) { return name == fileName; },
-      .fileRule = [](const VectorFile&) { return std::optional<bool>(true); },
+      .fileRule = [](const detail::ParsedFile&) { return std::optional<bool>(true); },
       .required = [](bool) -> std::span<const std::string_view> { return kRequired; },
       .addTests =
           [&](bool, const detail::RecordRef& record, std::vector<Test>& out) {
-            const std::string& len = *record.field("Len");
+            const std::string_view len = *record.field("Len");
             detail::KnownAnswer answer(record,
                                        std::string(algorithm) + "Edges-" + bytesOfLength(len));
             answer.showHeads(kHeads);

@@ -20,8 +20,8 @@ std::vector<Test> makePBKDF2Tests(const AnyHash& hash) {
   std::vector<Test> tests = detail::singleFileTests(
       "Test/KAT_PBKDF2", "RFC6070-" + algorithm + ".rsp", kRequired,
       [&](const detail::RecordRef& record, std::vector<Test>& out) {
-        detail::KnownAnswer answer(record,
-                                   "RFC6070PBKDF2" + algorithm + "-" + *record.field("COUNT"));
+        detail::KnownAnswer answer(
+            record, "RFC6070PBKDF2" + algorithm + "-" + std::string(*record.field("COUNT")));
         // A count that does not read fails in its own test; it is not slow.
         long long count = 0;
         try {

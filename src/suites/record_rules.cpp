@@ -21,11 +21,14 @@ std::string nameWithHeads(const RecordRef& record, std::span<const std::string_v
                           std::string_view countField) {
   std::string name = record.file->name;
   for (const std::string_view head : heads) {
-    const std::string* value = record.head(head);
-    name += "-" + (value ? *value : std::string("?"));
+    const std::string_view* value = record.head(head);
+    name += "-";
+    name += value ? *value : "?";
   }
-  const std::string* count = record.field(countField);
-  return name + "-" + (count ? *count : std::string("?"));
+  const std::string_view* count = record.field(countField);
+  name += "-";
+  name += count ? *count : "?";
+  return name;
 }
 
 void requireAnswerOrFail(const KnownAnswer& vector, std::string_view answerField, bool refusals,

@@ -23,8 +23,8 @@ std::vector<Test> rfcHMACTests(const AnyHash& hash, std::string_view rfc,
   return detail::singleFileTests(
       "Test/KAT_HMAC_RFC", std::string(rfc) + "-" + algorithm + ".rsp", kRequired,
       [&](const detail::RecordRef& record, std::vector<Test>& out) {
-        detail::KnownAnswer answer(
-            record, std::string(rfc) + "HMAC" + algorithm + "-" + *record.field("COUNT"));
+        detail::KnownAnswer answer(record, std::string(rfc) + "HMAC" + algorithm + "-" +
+                                               std::string(*record.field("COUNT")));
         out.push_back(
             detail::knownAnswerTest(std::move(answer), [&hash](const detail::KnownAnswer& vector) {
               const ByteString mac = vector.bytes("MD");

@@ -18,7 +18,7 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 // A Len that reads as a positive integer and is no multiple of 8 marks a bit-oriented vector,
 // which a byte-oriented digest cannot take. A Len that does not read at all is kept: its test
 // reports the bad field when it runs.
-bool isBitOriented(const std::string& len) {
+bool isBitOriented(std::string_view len) {
   try {
     const long long bits = readInteger("Len", len);
     return bits > 0 && bits % 8 != 0;
@@ -56,7 +56,7 @@ std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm,
       .directory = getDataFileName(std::string(directory.name)),
       .recordKey = directory.recordKey,
       .listed = [algorithm](std::string_view name) { return isFileOf(algorithm, name); },
-      .fileRule = [](const VectorFile&) { return std::optional<bool>(true); },
+      .fileRule = [](const detail::ParsedFile&) { return std::optional<bool>(true); },
       .required = [](bool) -> std::span<const std::string_view> { return kRequired; },
       .addTests =
           [&](bool, const RecordRef& record, std::vector<Test>& out) {

@@ -18,19 +18,21 @@ namespace {
 Test checkpointTest(const AnyHash& hash, std::string_view algorithm, std::size_t window,
                     const RecordRef& record, std::uint32_t start, std::uint32_t count,
                     std::uint32_t md) {
-  const KatRecord& fields = *record.record;
-  KnownAnswer answer(record, "Nist" + std::string(algorithm) + "Monte-" + fields[count].value);
+  const std::span<const FieldView> fields = record.fields();
+  KnownAnswer answer(record,
+                     "Nist" + std::string(algorithm) + "Monte-" + std::string(fields[count].value));
   answer.showOnly({start, count, md}).atLine(fields[count].line);
   std::string startName =
-      start == 0 ? "the Seed" : "the MD recorded for COUNT = " + fields[start - 1].value;
+      start == 0 ? "the Seed"
+                 : "the MD recorded for COUNT = " + std::string(fields[start - 1].value);
   return knownAnswerTest(
       std::move(answer), [&hash, window, start, count, md,
                           startName = std::move(startName)](const KnownAnswer& answer) {
-        const KatRecord& f = *answer.ref().record;
+        const std::span<const FieldView> f = answer.ref().fields();
         const ByteString first = answer.bytes(f[start]);
         const ByteString expected = answer.bytes(f[md]);
         const Outcome outcome = iterate(hash, first, window);
-        std::string what = "checkpoint COUNT = " + f[count].value + ", " +
+        std::string what = "checkpoint COUNT = " + std::string(f[count].value) + ", " +
                            std::to_string(kIterations) + " iterations from " + startName;
         if (outcome.firstSplit != 0) {
           what += "\nhashStrict and hash (" + std::to_string(kChunkSize) +
@@ -76,13 +78,13 @@ std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm,
       .directory = getDataFileName(std::string(directory.name)),
       .recordKey = directory.recordKey,
       .listed = [algorithm](std::string_view name) { return sha::isFileOf(algorithm, name); },
-      .fileRule = [](const VectorFile&) { return std::optional<bool>(true); },
+      .fileRule = [](const detail::ParsedFile&) { return std::optional<bool>(true); },
       .required = [](bool) -> std::span<const std::string_view> { return kRequired; },
       .addTests =
           [&](bool, const RecordRef& record, std::vector<Test>& out) {
             // Records start at the Seed, so that one record holds a whole chain of COUNT/MD
             // pairs. `start` is the position of the digest the next checkpoint starts from.
-            const KatRecord& fields = *record.record;
+            const std::span<const FieldView> fields = record.fields();
             constexpr std::uint32_t kNone = ~std::uint32_t{0};
             std::uint32_t start = 0;
             std::uint32_t count = kNone;

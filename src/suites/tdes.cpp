@@ -43,13 +43,14 @@ DESKeys desKeys(const detail::KnownAnswer& answer) {
   if (answer.ref().field("KEYs") != nullptr) {
     const ByteString key = answer.bytes("KEYs");
     out.keys = {key, key, key};
-    out.text = "KEYs=" + answer.text("KEYs");
+    out.text = "KEYs=" + std::string(answer.text("KEYs"));
     return out;
   }
   static constexpr std::string_view kFields[] = {"KEY1", "KEY2", "KEY3"};
   for (std::size_t i = 0; i < 3; ++i) {
     out.keys[i] = answer.bytes(kFields[i]);
-    out.text += answer.text(kFields[i]) + ",";
+    out.text += answer.text(kFields[i]);
+    out.text += ",";
   }
   return out;
 }
@@ -102,7 +103,7 @@ std::vector<Test> makeTDESTests(const AnyBlockCipher& cipher) {
       .directory = getDataFileName(std::string(directory.name)),
       .recordKey = directory.recordKey,
       .listed = {},
-      .fileRule = [tripleDESBlocks](const VectorFile& file) -> std::optional<AESMode> {
+      .fileRule = [tripleDESBlocks](const detail::ParsedFile& file) -> std::optional<AESMode> {
         if (!tripleDESBlocks) return std::nullopt;
         const std::optional<AESMode> mode = tdesModeOf(file.name);
         if (mode) detail::requireDirection(file, aesModeEncrypts(*mode));
@@ -115,7 +116,8 @@ std::vector<Test> makeTDESTests(const AnyBlockCipher& cipher) {
       .addTests =
           [&](AESMode mode, const detail::RecordRef& record, std::vector<Test>& out) {
             const detail::CipherStep step = detail::aesStep(mode);
-            detail::KnownAnswer answer(record, record.file->name + "-" + *record.field("COUNT"));
+            detail::KnownAnswer answer(
+                record, record.file->name + "-" + std::string(*record.field("COUNT")));
             const DESKeys des = desKeys(answer);
             std::optional<ByteString> key = keyFor(des, keyBits);
             if (!key) return;

@@ -54,9 +54,9 @@ bool usesIV(TwofishKind kind) {
   return kind == TwofishKind::CBCEncrypt || kind == TwofishKind::CBCDecrypt;
 }
 
-bool hasRecords(const VectorFile& file) {
-  for (const KatCategory& category : file.categories) {
-    if (!category.records.empty()) return true;
+bool hasRecords(const detail::ParsedFile& file) {
+  for (std::size_t category = 0; category < file.categoryCount(); ++category) {
+    if (file.recordCount(category) != 0) return true;
   }
   return false;
 }
@@ -120,14 +120,13 @@ std::vector<Test> makeTwoFishTests(const AnyBlockCipher& cipher) {
       .directory = getDataFileName(std::string(directory.name)),
       .recordKey = directory.recordKey,
       .listed = {},
-      .fileRule = [](const VectorFile& file) -> std::optional<const KindInfo*> {
+      .fileRule = [](const detail::ParsedFile& file) -> std::optional<const KindInfo*> {
         if (!hasRecords(file)) return std::nullopt;
         const KindInfo* info = kindInfo(file.name);
         if (info == nullptr) {
           int line = 0;
-          for (const KatCategory& category : file.categories) {
-            if (!category.records.empty() && line == 0)
-              line = category.records.front().front().line;
+          for (std::size_t category = 0; category < file.categoryCount() && line == 0; ++category) {
+            if (file.recordCount(category) != 0) line = file.record(category, 0).front().line;
           }
           throw std::runtime_error(detail::vectorErrorText(
               file.path, line, file.name,
@@ -150,7 +149,8 @@ std::vector<Test> makeTwoFishTests(const AnyBlockCipher& cipher) {
                 !present(false, info->expectedField) || !present(false, "I")) {
               return;
             }
-            detail::KnownAnswer answer(record, std::string(info->namePrefix) + *record.field("I"));
+            detail::KnownAnswer answer(
+                record, std::string(info->namePrefix) + std::string(*record.field("I")));
             if (info->keyFromHead) answer.showHeads(kHeadKey);
             if (info->inputFromHead) answer.showHeads(kHeadInput);
             ByteString iv;

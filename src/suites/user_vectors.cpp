@@ -15,9 +15,9 @@ namespace {
 namespace fs = std::filesystem;
 
 // The files of `path`: itself, or a directory's regular files in name order.
-std::vector<std::shared_ptr<const VectorFile>> userFiles(const std::string& path,
-                                                         std::string_view recordKey) {
-  std::vector<std::shared_ptr<const VectorFile>> files;
+std::vector<std::shared_ptr<const detail::ParsedFile>> userFiles(const std::string& path,
+                                                                 std::string_view recordKey) {
+  std::vector<std::shared_ptr<const detail::ParsedFile>> files;
   if (!fs::is_directory(fs::path(path))) {
     files.push_back(detail::loadVectorFile(path, recordKey));
     return files;
@@ -34,9 +34,10 @@ std::vector<std::shared_ptr<const VectorFile>> userFiles(const std::string& path
 template <class Visit>
 void forEachUserRecord(const std::string& path, std::string_view recordKey, Visit&& visit) {
   for (const auto& file : userFiles(path, recordKey)) {
-    for (const KatCategory& category : file->categories) {
-      for (const KatRecord& record : category.records)
-        visit(detail::RecordRef{file, &category, &record});
+    for (std::uint32_t category = 0; category < file->categoryCount(); ++category) {
+      const std::size_t records = file->recordCount(category);
+      for (std::uint32_t index = 0; index < records; ++index)
+        visit(detail::RecordRef{file, category, index});
     }
   }
 }
@@ -69,8 +70,8 @@ detail::CipherStep stepOf(BlockMode mode, bool encrypts) {
 }
 
 std::string countOrLine(const detail::RecordRef& record) {
-  const std::string* count = record.field("COUNT");
-  return count != nullptr ? *count : "line" + std::to_string(record.line());
+  const std::string_view* count = record.field("COUNT");
+  return count != nullptr ? std::string(*count) : "line" + std::to_string(record.line());
 }
 
 }  // namespace
@@ -81,7 +82,7 @@ std::vector<Test> makeBlockCipherKATTests(const AnyBlockCipher& cipher, const st
   detail::BuildTimeChecks checks(cipher);
   const std::size_t keyBytes = cipher.keyLength() / 8;
   forEachUserRecord(path, "COUNT", [&](const detail::RecordRef& record) {
-    const std::optional<bool> encrypts = detail::headDirection(*record.category);
+    const std::optional<bool> encrypts = detail::headDirection(record.heads());
     detail::KnownAnswer answer(record, record.file->name + "-" +
                                            (!encrypts   ? "?"
                                             : *encrypts ? "ENCRYPT"
@@ -119,7 +120,7 @@ std::vector<Test> makeBlockCipherKATTests(const AnyBlockCipher& cipher, const st
 
 std::vector<Test> makeHashKATTests(const AnyHash& hash, const std::string& path) {
   std::vector<Test> tests;
-  const VectorFile* current = nullptr;
+  const detail::ParsedFile* current = nullptr;
   std::size_t index = 0;
   forEachUserRecord(path, "Len", [&](const detail::RecordRef& record) {
     if (record.file.get() != current) {

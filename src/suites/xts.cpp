@@ -26,7 +26,7 @@ std::optional<std::string_view> xtsFileFor(long keyBits) {
 // Records of a length in bits that is not whole bytes are left out; a DataUnitLen that is not a
 // number is not, so that reading it reports the record.
 bool partialBytes(const detail::RecordRef& record) {
-  const std::string* length = record.field("DataUnitLen");
+  const std::string_view* length = record.field("DataUnitLen");
   if (length == nullptr || length->empty()) return false;
   unsigned long long bits = 0;
   for (const char c : *length) {
@@ -57,18 +57,18 @@ std::vector<Test> makeXTSTests(const AnyBlockCipher& cipher) {
       .directory = getDataFileName(std::string(directory.name)),
       .recordKey = directory.recordKey,
       .listed = [fileName](std::string_view name) { return fileName && name == *fileName; },
-      .fileRule = [](const VectorFile&) -> std::optional<bool> { return true; },
+      .fileRule = [](const detail::ParsedFile&) -> std::optional<bool> { return true; },
       .leftOut = [](bool, const detail::RecordRef& record) { return partialBytes(record); },
       .required = [](bool) -> std::span<const std::string_view> { return kRequired; },
       .addTests =
           [&](bool, const detail::RecordRef& record, std::vector<Test>& out) {
-            const std::optional<bool> encrypts = detail::headDirection(*record.category);
+            const std::optional<bool> encrypts = detail::headDirection(record.heads());
             detail::KnownAnswer answer(
                 record, record.file->name + "-" +
                             (encrypts ? (*encrypts ? "ENCRYPT" : "DECRYPT") : "?") + "-" +
-                            *record.field("COUNT"));
+                            std::string(*record.field("COUNT")));
             const long long bits = answer.integer("DataUnitLen");
-            const std::string& keyText = answer.text("Key");
+            const std::string_view keyText = answer.text("Key");
             const ByteString key = answer.bytes("Key");
             if (key.size() != 2 * keyBytes) {
               out.push_back(detail::failingCase(

@@ -55,12 +55,13 @@ bool isRacy(const FileStamp& stamp) {
 }
 
 // The text is kept while the entry is racy, to tell a rewrite from the same text read again;
-// a trusted entry drops it (a changed stamp then means a new parse).
+// a trusted entry drops it (a changed stamp then means a new parse). The parse is held by the
+// tests made from it, not by the cache.
 struct CacheEntry {
   std::string text;
   std::optional<FileStamp> stamp;
   bool racy = true;
-  std::shared_ptr<const VectorFile> file;
+  std::weak_ptr<const ParsedFile> file;
 };
 
 // Keyed by path and record key: the same file parsed under another key is another parse.
@@ -82,14 +83,16 @@ std::string nameOf(const std::string& path) {
 // Values longer than this many characters are shown by their ends.
 constexpr std::size_t kShownCharacters = 160;
 
-std::string abbreviated(const std::string& value) {
-  if (value.size() <= kShownCharacters) return value;
-  return value.substr(0, kShownCharacters / 2) + "..." +
-         value.substr(value.size() - kShownCharacters / 2) + " (" + std::to_string(value.size()) +
+std::string abbreviated(std::string_view value) {
+  if (value.size() <= kShownCharacters) return std::string(value);
+  std::string shown(value.substr(0, kShownCharacters / 2));
+  shown += "...";
+  shown += value.substr(value.size() - kShownCharacters / 2);
+  return shown + " (" + std::to_string(value.size()) +
          " characters; the whole value is in the file)";
 }
 
-void appendField(std::string& out, const KatField& field) {
+void appendField(std::string& out, const FieldView& field) {
   out += "  ";
   out += field.name;
   // A flag line such as FAIL has no value; it is shown as the file has it.
@@ -108,7 +111,7 @@ std::string releasedText(const ByteString& bytes) {
 
 }  // namespace
 
-std::shared_ptr<const VectorFile> loadVectorFile(const std::string& path,
+std::shared_ptr<const ParsedFile> loadVectorFile(const std::string& path,
                                                  std::string_view recordKey) {
   auto key = std::pair(path, std::string(recordKey));
   // Taken before the read: a write after it changes the stamp, and the next call reads again.
@@ -117,7 +120,7 @@ std::shared_ptr<const VectorFile> loadVectorFile(const std::string& path,
     const std::scoped_lock lock(cacheMutex());
     const auto found = cache().find(key);
     if (found != cache().end() && stamp && found->second.stamp == stamp && !found->second.racy) {
-      return found->second.file;
+      if (auto file = found->second.file.lock()) return file;
     }
   }
   std::string text = readVectorText(path);
@@ -126,23 +129,25 @@ std::shared_ptr<const VectorFile> loadVectorFile(const std::string& path,
     const std::scoped_lock lock(cacheMutex());
     const auto found = cache().find(key);
     if (found != cache().end() && found->second.racy && found->second.text == text) {
-      found->second.stamp = stamp;
-      found->second.racy = racy;
-      if (!racy) std::string().swap(found->second.text);
-      return found->second.file;
+      if (auto file = found->second.file.lock()) {
+        found->second.stamp = stamp;
+        found->second.racy = racy;
+        if (!racy) std::string().swap(found->second.text);
+        return file;
+      }
     }
   }
-  auto file = std::make_shared<const VectorFile>(
-      VectorFile{path, nameOf(path), parseCategories(recordKey, text)});
+  // The racy copy of the text is kept for the comparison above; the parse owns the other.
+  std::string kept = racy ? text : std::string();
+  auto file = std::make_shared<const ParsedFile>(path, nameOf(path), std::move(text), recordKey);
   const std::scoped_lock lock(cacheMutex());
-  if (!racy) text = std::string();
-  cache().insert_or_assign(std::move(key), CacheEntry{std::move(text), stamp, racy, file});
+  cache().insert_or_assign(std::move(key), CacheEntry{std::move(kept), stamp, racy, file});
   return file;
 }
 
 void forEachLoadedFile(const std::string& directory, std::string_view recordKey,
                        const std::function<bool(std::string_view)>& listed,
-                       const std::function<void(const std::shared_ptr<const VectorFile>&)>& visit) {
+                       const std::function<void(const std::shared_ptr<const ParsedFile>&)>& visit) {
   forEachListedFile(directory, listed, [&](const std::string& path, const std::string&) {
     visit(loadVectorFile(path, recordKey));
   });
@@ -182,14 +187,14 @@ void KnownAnswer::checkOpened(std::string_view what, const std::optional<ByteStr
                                         ValueLabels{"computed", "vector"}));
 }
 
-const std::string& KnownAnswer::text(std::string_view field) const {
-  const std::string* value = ref_.field(field);
+std::string_view KnownAnswer::text(std::string_view field) const {
+  const std::string_view* value = ref_.field(field);
   if (value == nullptr) fail("the record has no " + std::string(field) + " field");
   return *value;
 }
 
 ByteString KnownAnswer::bytes(std::string_view field) const {
-  const std::string& value = text(field);
+  const std::string_view value = text(field);
   try {
     return hexStringToBS(value);
   } catch (const std::invalid_argument& e) {
@@ -197,17 +202,17 @@ ByteString KnownAnswer::bytes(std::string_view field) const {
   }
 }
 
-ByteString KnownAnswer::bytes(const KatField& field) const {
+ByteString KnownAnswer::bytes(const FieldView& field) const {
   try {
     return hexStringToBS(field.value);
   } catch (const std::invalid_argument& e) {
-    throw std::invalid_argument(
-        error("field " + field.name + " (line " + std::to_string(field.line) + "): " + e.what()));
+    throw std::invalid_argument(error("field " + std::string(field.name) + " (line " +
+                                      std::to_string(field.line) + "): " + e.what()));
   }
 }
 
 ByteString KnownAnswer::headBytes(std::string_view field) const {
-  const std::string* value = ref_.head(field);
+  const std::string_view* value = ref_.head(field);
   if (value == nullptr) fail("the category has no " + std::string(field) + " head line");
   try {
     return hexStringToBS(*value);
@@ -227,16 +232,18 @@ long long KnownAnswer::integer(std::string_view field) const {
 std::string KnownAnswer::inputs() const {
   std::string out = path() + ":" + std::to_string(line()) + ": the vector:\n";
   for (const std::string_view head : heads_) {
-    for (const KatField& field : ref_.category->properties) {
+    for (const FieldView& field : ref_.heads()) {
       if (field.name == head) {
-        out += "  [" + field.name + " = " + abbreviated(field.value) + "]\n";
+        out += "  [";
+        out += field.name;
+        out += " = " + abbreviated(field.value) + "]\n";
         break;
       }
     }
   }
-  const KatRecord& record = *ref_.record;
+  const std::span<const FieldView> record = ref_.fields();
   if (shown_.empty()) {
-    for (const KatField& field : record) appendField(out, field);
+    for (const FieldView& field : record) appendField(out, field);
   } else {
     for (const std::uint32_t at : shown_) {
       if (at < record.size()) appendField(out, record[at]);
@@ -259,20 +266,20 @@ Test failingCase(std::string name, std::string message, std::optional<SourceLoca
       std::move(location));
 }
 
-std::optional<bool> headDirection(const KatCategory& category) {
-  for (const KatField& field : category.properties) {
+std::optional<bool> headDirection(std::span<const FieldView> heads) {
+  for (const FieldView& field : heads) {
     if (field.name == "ENCRYPT") return true;
     if (field.name == "DECRYPT") return false;
   }
   return std::nullopt;
 }
 
-void requireDirection(const VectorFile& file, bool encrypts) {
-  for (const KatCategory& category : file.categories) {
-    const std::optional<bool> direction = headDirection(category);
-    if (!direction || *direction == encrypts || category.records.empty()) continue;
+void requireDirection(const ParsedFile& file, bool encrypts) {
+  for (std::size_t category = 0; category < file.categoryCount(); ++category) {
+    const std::optional<bool> direction = headDirection(file.heads(category));
+    if (!direction || *direction == encrypts || file.recordCount(category) == 0) continue;
     int line = 0;
-    for (const KatField& field : category.properties) {
+    for (const FieldView& field : file.heads(category)) {
       if (field.name == (*direction ? "ENCRYPT" : "DECRYPT")) line = field.line;
     }
     throw RefusedFile(vectorErrorText(

@@ -22,6 +22,7 @@
 #include "kavrit/test/parse_nist_kats.hpp"
 #include "kavrit/test/test_tree.hpp"
 #include "kavrit/test/vector_files.hpp"
+#include "vectors/parsed_file.hpp"
 
 namespace kavrit::test::detail {
 
@@ -36,10 +37,11 @@ void forEachListedFile(const std::string& directory,
 /// The whole contents of the vector file `path`; throws std::filesystem::filesystem_error.
 std::string readVectorText(const std::string& path);
 
-/// `path` parsed under `recordKey`. The file is read on every call but parsed only when its text
-/// differs from the one of the process-wide cache's copy. Throws
+/// `path` parsed under `recordKey`. A file is parsed again only when it changed since the
+/// process-wide cache's copy was made, or when nothing holds that copy any more (the cache does
+/// not keep a file alive: a file no test uses costs nothing after its builder returns). Throws
 /// std::filesystem::filesystem_error when it cannot be read.
-std::shared_ptr<const VectorFile> loadVectorFile(const std::string& path,
+std::shared_ptr<const ParsedFile> loadVectorFile(const std::string& path,
                                                  std::string_view recordKey);
 
 /// Lists `directory` as forEachVectorFile does (file-system order, symbolic links followed,
@@ -47,21 +49,26 @@ std::shared_ptr<const VectorFile> loadVectorFile(const std::string& path,
 /// kept file whose name `listed` accepts (all when empty) to `visit`, loaded through the cache.
 void forEachLoadedFile(const std::string& directory, std::string_view recordKey,
                        const std::function<bool(std::string_view)>& listed,
-                       const std::function<void(const std::shared_ptr<const VectorFile>&)>& visit);
+                       const std::function<void(const std::shared_ptr<const ParsedFile>&)>& visit);
 
 /// One record of a loaded file.
 struct RecordRef {
-  std::shared_ptr<const VectorFile> file;
-  const KatCategory* category = nullptr;
-  const KatRecord* record = nullptr;
+  std::shared_ptr<const ParsedFile> file;
+  std::uint32_t category = 0;
+  std::uint32_t index = 0;
 
-  [[nodiscard]] const std::string* field(std::string_view name) const {
-    return lookupField(*record, name);
+  [[nodiscard]] std::span<const FieldView> fields() const { return file->record(category, index); }
+  [[nodiscard]] std::span<const FieldView> heads() const { return file->heads(category); }
+  [[nodiscard]] const std::string_view* field(std::string_view name) const {
+    return lookupField(fields(), name);
   }
-  [[nodiscard]] const std::string* head(std::string_view name) const {
-    return lookupField(category->properties, name);
+  [[nodiscard]] const std::string_view* head(std::string_view name) const {
+    return lookupField(heads(), name);
   }
-  [[nodiscard]] int line() const { return record->empty() ? 0 : record->front().line; }
+  [[nodiscard]] int line() const {
+    const std::span<const FieldView> all = fields();
+    return all.empty() ? 0 : all.front().line;
+  }
 };
 
 /// "<path>:<line>: <name>: <what>", the one form of every vector error.
@@ -102,12 +109,12 @@ class KnownAnswer {
   [[noreturn]] void fail(std::string_view what) const;
 
   /// The record's field `field`, which the suite requires; fails naming it when absent.
-  [[nodiscard]] const std::string& text(std::string_view field) const;
+  [[nodiscard]] std::string_view text(std::string_view field) const;
   /// Hex decoding of a record field, or of a head line of its category.
   [[nodiscard]] ByteString bytes(std::string_view field) const;
   [[nodiscard]] ByteString headBytes(std::string_view field) const;
   /// Hex decoding of one given field of the record (where a name occurs more than once).
-  [[nodiscard]] ByteString bytes(const KatField& field) const;
+  [[nodiscard]] ByteString bytes(const FieldView& field) const;
   /// A decimal integer field ("Len", "Tlen").
   [[nodiscard]] long long integer(std::string_view field) const;
 
@@ -168,9 +175,9 @@ struct VectorSuite {
   std::string_view recordKey;
   /// Chooses among the listed names before a file is read; empty: every file is read.
   std::function<bool(std::string_view)> listed;
-  std::function<std::optional<Rule>(const VectorFile&)> fileRule;
+  std::function<std::optional<Rule>(const ParsedFile&)> fileRule;
   /// Chooses the categories whose records the family reads, by their head lines; empty: all.
-  std::function<bool(const Rule&, const KatCategory&)> takesCategory = {};
+  std::function<bool(const Rule&, std::span<const FieldView>)> takesCategory = {};
   /// Records the family leaves out before anything else is looked at (a key already refused,
   /// say): a cheap check that spares the rest; empty: none.
   std::function<bool(const Rule&, const RecordRef&)> leftOut = {};
@@ -190,7 +197,7 @@ std::vector<Test> buildVectorTests(const VectorSuite<Rule>& suite) {
   std::vector<Test> tests;
   forEachLoadedFile(
       suite.directory, suite.recordKey, suite.listed,
-      [&](const std::shared_ptr<const VectorFile>& file) {
+      [&](const std::shared_ptr<const ParsedFile>& file) {
         std::optional<Rule> rule;
         try {
           rule = suite.fileRule(*file);
@@ -200,10 +207,11 @@ std::vector<Test> buildVectorTests(const VectorSuite<Rule>& suite) {
         }
         if (!rule) return;
         const std::span<const std::string_view> required = suite.required(*rule);
-        for (const KatCategory& category : file->categories) {
-          if (suite.takesCategory && !suite.takesCategory(*rule, category)) continue;
-          for (const KatRecord& record : category.records) {
-            RecordRef ref{file, &category, &record};
+        for (std::uint32_t category = 0; category < file->categoryCount(); ++category) {
+          if (suite.takesCategory && !suite.takesCategory(*rule, file->heads(category))) continue;
+          const std::size_t records = file->recordCount(category);
+          for (std::uint32_t index = 0; index < records; ++index) {
+            RecordRef ref{file, category, index};
             if (suite.leftOut && suite.leftOut(*rule, ref)) continue;
             if (hasFields(ref, required)) suite.addTests(*rule, ref, tests);
           }
@@ -214,10 +222,10 @@ std::vector<Test> buildVectorTests(const VectorSuite<Rule>& suite) {
 
 /// The direction that `[ENCRYPT]`/`[DECRYPT]` head lines give a category: true for encryption,
 /// nothing without such a line.
-std::optional<bool> headDirection(const KatCategory& category);
+std::optional<bool> headDirection(std::span<const FieldView> heads);
 
 /// Refuses `file` (RefusedFile, naming the head line) when a category's `[ENCRYPT]`/`[DECRYPT]`
 /// head line disagrees with `encrypts`, the direction its name gives.
-void requireDirection(const VectorFile& file, bool encrypts);
+void requireDirection(const ParsedFile& file, bool encrypts);
 
 }  // namespace kavrit::test::detail

@@ -1,5 +1,7 @@
 #include "kavrit/test/parse_nist_kats.hpp"
 
+#include <stdexcept>
+
 #include <array>
 #include <cstddef>
 #include <limits>
@@ -7,6 +9,8 @@
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "vectors/parsed_file.hpp"
 
 namespace kavrit::test {
 namespace {
@@ -223,9 +227,9 @@ std::vector<KatCategory> groupCategories(std::string_view recordKey,
   return categories;
 }
 
-}  // namespace
-
-std::vector<KatCategory> parseCategories(std::string_view recordKey, std::string_view text) {
+// The lines parseCategories keeps: every line of the text, numbered from 1, except those with
+// '#' in the first column and those holding only white space.
+std::vector<Line> keptLines(std::string_view text) {
   std::vector<Line> lines;
   std::size_t start = 0;
   int number = 0;
@@ -239,7 +243,42 @@ std::vector<KatCategory> parseCategories(std::string_view recordKey, std::string
     if (isBlank(line)) continue;
     lines.push_back({line, true, number});
   }
-  return groupCategories(recordKey, lines);
+  return lines;
+}
+
+// A body line whose name and value are each one run of plain ASCII in the text, around a single
+// '=' and white space: the views parseBodyLine's copies would equal. Anything else (white space
+// inside a name or value, a second '=', other bytes) gives nothing, and the line is copied.
+bool viewBodyLine(std::string_view line, std::string_view& name, std::string_view& value) {
+  const auto* p = reinterpret_cast<const unsigned char*>(line.data());
+  const std::size_t size = line.size();
+  std::string_view* target = &name;
+  name = {};
+  value = {};
+  for (std::size_t at = 0; at < size;) {
+    if (p[at] >= 0x80) return false;
+    if (kAsciiWhiteSpace[p[at]]) {
+      ++at;
+      continue;
+    }
+    if (p[at] == '=') {
+      if (target == &value) return false;
+      target = &value;
+      ++at;
+      continue;
+    }
+    const std::size_t run = at;
+    while (at < size && !kBodyRunStop[p[at]]) ++at;
+    if (!target->empty()) return false;
+    *target = line.substr(run, at - run);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<KatCategory> parseCategories(std::string_view recordKey, std::string_view text) {
+  return groupCategories(recordKey, keptLines(text));
 }
 
 std::vector<KatCategory> getCategories(std::string_view recordKey,
@@ -251,6 +290,76 @@ std::vector<KatCategory> getCategories(std::string_view recordKey,
   }
   return groupCategories(recordKey, views);
 }
+
+namespace detail {
+
+ParsedFile::ParsedFile(std::string path, std::string name, std::string text,
+                       std::string_view recordKey)
+    : path(std::move(path)), name(std::move(name)), text_(std::move(text)) {
+  const std::vector<Line> lines = keptLines(text_);
+  fields_.reserve(lines.size());
+  std::size_t i = 0;
+  while (i < lines.size()) {
+    Category category;
+    category.heads.first = static_cast<std::uint32_t>(fields_.size());
+    category.records.first = static_cast<std::uint32_t>(records_.size());
+    for (; i < lines.size() && isHeadLine(lines[i]); ++i) {
+      KatField head = parseHeadLine(lines[i]);
+      fields_.push_back({own(std::move(head.name)), own(std::move(head.value)), lines[i].number});
+      ++category.heads.count;
+    }
+    for (; i < lines.size() && !isHeadLine(lines[i]); ++i) {
+      FieldView field{{}, {}, lines[i].number};
+      if (!viewBodyLine(lines[i].bytes, field.name, field.value)) {
+        KatField copied = parseBodyLine(lines[i]);
+        field.name = own(std::move(copied.name));
+        field.value = own(std::move(copied.value));
+      }
+      if (field.name == recordKey) {
+        records_.push_back({static_cast<std::uint32_t>(fields_.size()), 0});
+        ++category.records.count;
+      } else if (category.records.count == 0) {
+        continue;  // nothing to attach to before the first record starts
+      }
+      fields_.push_back(field);
+      ++records_.back().count;
+    }
+    categories_.push_back(category);
+  }
+}
+
+std::string_view ParsedFile::own(std::string text) {
+  if (text.empty()) return {};
+  return owned_.emplace_back(std::move(text));
+}
+
+std::span<const FieldView> ParsedFile::heads(std::size_t category) const {
+  const Span span = categories_.at(category).heads;
+  return std::span(fields_).subspan(span.first, span.count);
+}
+
+std::size_t ParsedFile::recordCount(std::size_t category) const {
+  return categories_.at(category).records.count;
+}
+
+std::span<const FieldView> ParsedFile::record(std::size_t category, std::size_t index) const {
+  const Span records = categories_.at(category).records;
+  if (index >= records.count) throw std::out_of_range("ParsedFile::record: no such record");
+  const Span span = records_[records.first + index];
+  return std::span(fields_).subspan(span.first, span.count);
+}
+
+const std::string_view* lookupField(std::span<const FieldView> fields, std::string_view name) {
+  for (const FieldView& field : fields) {
+    if (field.name.size() == name.size() && (name.empty() || field.name[0] == name[0]) &&
+        field.name == name) {
+      return &field.value;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace detail
 
 const std::string* lookupField(const std::vector<KatField>& fields, std::string_view name) {
   // Called for every field of every record a suite reads: compare lengths and first characters

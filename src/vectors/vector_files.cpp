@@ -97,19 +97,19 @@ LazyByteString chunked(const ByteString& message, std::size_t chunkSize) {
   return LazyByteString(std::move(chunks));
 }
 
-long long readInteger(std::string_view field, const std::string& text) {
+long long readInteger(std::string_view field, std::string_view text) {
   const char* first = text.data();
   const char* last = text.data() + text.size();
   if (first != last && *first == '+') ++first;  // from_chars takes '-' but not '+'
   long long value = 0;
   const auto [end, ec] = std::from_chars(first, last, value);
   if (ec == std::errc::result_out_of_range) {
-    throw std::invalid_argument("the " + std::string(field) + " value \"" + text +
+    throw std::invalid_argument("the " + std::string(field) + " value \"" + std::string(text) +
                                 "\" is out of range for an integer");
   }
   if (ec != std::errc() || end != last || first == last ||
       (first != text.data() && *first == '-')) {
-    throw std::invalid_argument("the " + std::string(field) + " value \"" + text +
+    throw std::invalid_argument("the " + std::string(field) + " value \"" + std::string(text) +
                                 "\" cannot be read as an integer");
   }
   return value;

@@ -49,7 +49,7 @@ LazyByteString chunked(const ByteString& message, std::size_t chunkSize);
 
 /// Reads a whole decimal integer with an optional sign (the vectors' "Len" and "Tlen"). Throws
 /// std::invalid_argument naming `field` and the text when it is not one, or when it does not fit.
-long long readInteger(std::string_view field, const std::string& text);
+long long readInteger(std::string_view field, std::string_view text);
 
 /// The first `n` bytes of `bytes`; empty for n <= 0, all of it when n is at least its length.
 ByteString takeBytes(const ByteString& bytes, long long n);
