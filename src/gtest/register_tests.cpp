@@ -25,15 +25,19 @@ SourceLocation locationOf(const test::Test& leaf, const SourceLocation& callSite
   return leaf.location().value_or(callSite);
 }
 
-// One registered leaf. Only `leaf` is released at the end of the test program; the rest stays,
-// so that a run after that can still say which test it was.
+// One registered leaf. Only `leaf` is released at the end of the test program; GoogleTest's
+// record of the test stays, so that a run after that can still say which test it was. Its name
+// and place are GoogleTest's copies: a suite registers thousands of leaves.
 struct Registered {
   std::optional<test::Test> leaf;
-  std::string id;
-  SourceLocation at;
-  // GoogleTest's record of the test, set once it is registered: whether the filter selected it.
+  // Set once the leaf is registered: its name, its place, whether the filter selected it.
   const testing::TestInfo* info = nullptr;
 };
+
+// The leaf's full path, the name its property is known by to RapidCheck.
+std::string idOf(const testing::TestInfo& info) {
+  return std::string(info.test_suite_name()) + "/" + info.name();
+}
 
 // Whether `name` matches the glob `pattern` as GoogleTest matches filter patterns: '*' stands for
 // any run of characters, '?' for any one character, every other character for itself.
@@ -206,17 +210,17 @@ class LeafTest : public testing::Test {
 
   void TestBody() override {
     const Registered& entry = Registry::instance().at(index_);
-    const char* const file = entry.at.file.c_str();
-    const int line = entry.at.line;
+    const char* const file = entry.info->file();
+    const int line = entry.info->line();
     if (!entry.leaf) {
-      ADD_FAILURE_AT(file, line) << "kavrit: \"" << entry.id
+      ADD_FAILURE_AT(file, line) << "kavrit: \"" << idOf(*entry.info)
                                  << "\" was released when the test program ended; register it "
                                     "again to run it again";
       return;
     }
     const test::Test& leaf = *entry.leaf;
     if (leaf.kind() == test::Test::Kind::Property) {
-      const test::PropertyResult result = leaf.check(entry.id);
+      const test::PropertyResult result = leaf.check(idOf(*entry.info));
       if (!result.passed()) ADD_FAILURE_AT(file, line) << result.report;
       return;
     }
@@ -246,9 +250,8 @@ class LeafTest : public testing::Test {
 void registerLeaf(const std::string& suite, const std::string& name, const test::Test& leaf,
                   const SourceLocation& callSite) {
   Registry& registry = Registry::instance();
-  const std::size_t index =
-      registry.add(Registered{leaf, suite + "/" + name, locationOf(leaf, callSite)});
-  const SourceLocation& at = registry.at(index).at;
+  const std::size_t index = registry.add(Registered{leaf});
+  const SourceLocation at = locationOf(leaf, callSite);
   // The factory holds no part of the leaf, so GoogleTest keeps nothing of the user's.
   const testing::TestInfo* info =
       testing::RegisterTest(suite.c_str(), name.c_str(), nullptr, nullptr, at.file.c_str(), at.line,

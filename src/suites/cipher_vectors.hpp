@@ -55,6 +55,11 @@ class BuildTimeChecks {
   /// about (a K field, or the three DES keys of a record written one after the other).
   bool keyAccepted(const KnownAnswer& answer, std::string_view text, const ByteString& key,
                    std::vector<Test>& tests);
+  /// The same for the record's field `field`, decoded only when its text is not among the keys
+  /// already asked about (hex errors throw, as KnownAnswer::bytes does). The test decodes it
+  /// again when it runs, so that a suite holds no copies of its keys.
+  bool keyFieldAccepted(const KnownAnswer& answer, std::string_view field,
+                        std::vector<Test>& tests);
   /// Reads `iv` with IV::parse into the bytes the parse keeps; false when it refuses them. When it
   /// throws, the result is true and `error` holds the exception: the caller still drops the vector
   /// for a refused key before it reports the error.
@@ -104,6 +109,9 @@ struct CipherVector {
   ByteString iv;
   std::string_view inputField;
   std::string_view expectedField;
+  /// The key and IV are the record's KEY and IV, decoded (and the IV parsed) again when the test
+  /// runs, instead of `key` and `iv`: a suite of thousands of vectors holds no copies of them.
+  bool fromRecord = false;
 };
 
 /// The test of `vector`, whose key and IV were read and accepted at build time. A counter-mode
@@ -116,6 +124,8 @@ Test cipherVectorTest(const AnyBlockCipher& cipher, KnownAnswer answer, CipherVe
 /// other way round otherwise.
 Test nistVectorTest(const AnyBlockCipher& cipher, KnownAnswer answer, const CipherStep& step,
                     std::pair<ByteString, ByteString> keyAndIV);
+/// The same with the record's own KEY and IV, which keyAndIV accepted when the suite was built.
+Test nistVectorTest(const AnyBlockCipher& cipher, KnownAnswer answer, const CipherStep& step);
 
 /// The step of a NIST-layout file's operation (ECB as encryptBlock/decryptBlock on the whole
 /// input); shared by the AES and Triple-DES files.

@@ -8,22 +8,52 @@
 #include <variant>
 
 #include "kavrit/rapidcheck/property.hpp"
+#include "tree/test_node.hpp"
 
 namespace kavrit::test {
 
-struct Test::Node {
-  Kind kind;
-  std::string name;
+const std::vector<Test>& Test::Node::children() const {
+  static const std::vector<Test> none;
+  return none;
+}
+
+namespace {
+
+struct CaseNode : Test::Node {
+  CaseNode(std::string name, std::function<void()> assertion,
+           std::optional<SourceLocation> location)
+      : Node(Test::Kind::Case, std::move(name)),
+        assertion(std::move(assertion)),
+        at(std::move(location)) {}
+  void run() const override { assertion(); }
+  [[nodiscard]] std::optional<SourceLocation> location() const override { return at; }
+
   std::function<void()> assertion;
-  std::shared_ptr<const detail::PropertyHolder> property;
-  std::vector<Test> children;
-  std::optional<SourceLocation> location;
+  std::optional<SourceLocation> at;
 };
+
+struct GroupNode : Test::Node {
+  GroupNode(std::string name, std::vector<Test> members)
+      : Node(Test::Kind::Group, std::move(name)), members(std::move(members)) {}
+  [[nodiscard]] const std::vector<Test>& children() const override { return members; }
+
+  std::vector<Test> members;
+};
+
+struct PropertyNode : Test::Node {
+  PropertyNode(std::string name, std::shared_ptr<const detail::PropertyHolder> held)
+      : Node(Test::Kind::Property, std::move(name)), held(std::move(held)) {}
+  [[nodiscard]] const detail::PropertyHolder* property() const override { return held.get(); }
+
+  std::shared_ptr<const detail::PropertyHolder> held;
+};
+
+}  // namespace
 
 Test::Kind Test::kind() const noexcept { return node_->kind; }
 const std::string& Test::name() const noexcept { return node_->name; }
-const std::vector<Test>& Test::children() const noexcept { return node_->children; }
-const std::optional<SourceLocation>& Test::location() const noexcept { return node_->location; }
+const std::vector<Test>& Test::children() const noexcept { return node_->children(); }
+std::optional<SourceLocation> Test::location() const { return node_->location(); }
 
 namespace {
 
@@ -61,7 +91,7 @@ void recordNote(const std::string& note) {
 void Test::run() const {
   if (node_->kind != Kind::Case)
     throw std::logic_error("Test::run: \"" + name() + "\" is not a unit case");
-  node_->assertion();
+  node_->run();
 }
 
 namespace {
@@ -75,7 +105,7 @@ PropertyResult Test::check(const std::string& id) const {
   if (node_->kind != Kind::Property) {
     throw std::logic_error("Test::check: \"" + name() + "\" is not a property");
   }
-  return checkWith(name(), *node_->property, id, rc::detail::configuration().testParams);
+  return checkWith(name(), *node_->property(), id, rc::detail::configuration().testParams);
 }
 
 PropertyResult Test::check(const std::string& id, const PropertyParams& params) const {
@@ -88,7 +118,7 @@ PropertyResult Test::check(const std::string& id, const PropertyParams& params) 
   rcParams.maxSize = params.maxSize;
   rcParams.maxDiscardRatio = params.maxDiscardRatio;
   rcParams.disableShrinking = params.disableShrinking;
-  return checkWith(name(), *node_->property, id, rcParams);
+  return checkWith(name(), *node_->property(), id, rcParams);
 }
 
 namespace {
@@ -131,19 +161,17 @@ Test testCase(std::string name, std::function<void()> assertion) {
 
 Test testCase(std::string name, std::function<void()> assertion,
               std::optional<SourceLocation> location) {
-  return Test(std::make_shared<const Test::Node>(Test::Node{
-      Test::Kind::Case, std::move(name), std::move(assertion), nullptr, {}, std::move(location)}));
+  return Test(
+      std::make_shared<const CaseNode>(std::move(name), std::move(assertion), std::move(location)));
 }
 
 Test testGroup(std::string name, std::vector<Test> members) {
-  return Test(std::make_shared<const Test::Node>(
-      Test::Node{Test::Kind::Group, std::move(name), {}, nullptr, std::move(members), {}}));
+  return Test(std::make_shared<const GroupNode>(std::move(name), std::move(members)));
 }
 
 Test makePropertyTest(std::string name, std::shared_ptr<const detail::PropertyHolder> property) {
   if (!property) throw std::invalid_argument("makePropertyTest: \"" + name + "\" has no property");
-  return Test(std::make_shared<const Test::Node>(
-      Test::Node{Test::Kind::Property, std::move(name), {}, std::move(property), {}, {}}));
+  return Test(std::make_shared<const PropertyNode>(std::move(name), std::move(property)));
 }
 
 std::size_t countLeaves(const std::vector<Test>& trees) {

@@ -166,7 +166,7 @@ std::string vectorErrorText(std::string_view path, int line, std::string_view na
 }
 
 std::string KnownAnswer::error(std::string_view what) const {
-  return vectorErrorText(path(), line(), name_, what);
+  return vectorErrorText(path(), line(), name(), what);
 }
 
 void KnownAnswer::fail(std::string_view what) const { throw std::runtime_error(error(what)); }
@@ -174,7 +174,7 @@ void KnownAnswer::fail(std::string_view what) const { throw std::runtime_error(e
 void KnownAnswer::checkRefused(std::string_view what,
                                const std::optional<ByteString>& released) const {
   if (!released) return;
-  throw AssertionFailure(mismatchReport(name_ + ": " + std::string(what) + "\n" + inputs(),
+  throw AssertionFailure(mismatchReport(name() + ": " + std::string(what) + "\n" + inputs(),
                                         releasedText(*released), "must be refused", std::nullopt,
                                         ValueLabels{"computed", "vector"}));
 }
@@ -182,7 +182,7 @@ void KnownAnswer::checkRefused(std::string_view what,
 void KnownAnswer::checkOpened(std::string_view what, const std::optional<ByteString>& opened,
                               const ByteString& expected) const {
   if (opened) return;
-  throw AssertionFailure(mismatchReport(name_ + ": " + std::string(what) + "\n" + inputs(),
+  throw AssertionFailure(mismatchReport(name() + ": " + std::string(what) + "\n" + inputs(),
                                         "refused", releasedText(expected), std::nullopt,
                                         ValueLabels{"computed", "vector"}));
 }

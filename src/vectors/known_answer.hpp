@@ -22,6 +22,7 @@
 #include "kavrit/test/parse_nist_kats.hpp"
 #include "kavrit/test/test_tree.hpp"
 #include "kavrit/test/vector_files.hpp"
+#include "tree/test_node.hpp"
 #include "vectors/parsed_file.hpp"
 
 namespace kavrit::test::detail {
@@ -93,7 +94,7 @@ class KnownAnswer {
     return *this;
   }
 
-  [[nodiscard]] const std::string& name() const noexcept { return name_; }
+  [[nodiscard]] const std::string& name() const noexcept { return shared_ ? *shared_ : name_; }
   [[nodiscard]] const RecordRef& ref() const noexcept { return ref_; }
   [[nodiscard]] const std::string& path() const noexcept { return ref_.file->path; }
   [[nodiscard]] int line() const noexcept { return line_ ? line_ : ref_.line(); }
@@ -128,7 +129,7 @@ class KnownAnswer {
   void check(std::string_view what, const T& computed, const T& expected,
              ValueLabels labels = ValueLabels{"computed", "vector"}) const {
     if (computed == expected) return;
-    assertEqual(name_ + ": " + std::string(what) + "\n" + inputs(), computed, expected, labels);
+    assertEqual(name() + ": " + std::string(what) + "\n" + inputs(), computed, expected, labels);
   }
 
   /// Checks an entry point that must refuse the vector's input (a forgery, a record marked FAIL):
@@ -142,21 +143,41 @@ class KnownAnswer {
 
  private:
   RecordRef ref_;
+  template <class Body>
+  friend struct KnownAnswerNode;
   std::string name_;
+  // The name of the test that holds this answer, once the name has moved there.
+  const std::string* shared_ = nullptr;
   std::vector<std::uint32_t> shown_;
   std::span<const std::string_view> heads_;
   int line_ = 0;
 };
 
-/// The unit case of `answer`: named after it, located at its record, running `body` on it. A
-/// template, so that the answer and the body share one closure (suites make thousands of these).
+/// The node of a known-answer case: the answer and the body live in it, and the answer reads
+/// its name from the node.
+template <class Body>
+struct KnownAnswerNode : Test::Node {
+  KnownAnswerNode(KnownAnswer vector, Body check)
+      : Node(Test::Kind::Case, std::move(vector.name_)),
+        answer(std::move(vector)),
+        body(std::move(check)) {
+    answer.shared_ = &name;
+  }
+  void run() const override { body(answer); }
+  [[nodiscard]] std::optional<SourceLocation> location() const override {
+    return answer.location();
+  }
+
+  KnownAnswer answer;
+  Body body;
+};
+
+/// The unit case of `answer`: named after it, located at its record, running `body` on it. The
+/// answer, the body and the name share one allocation (suites make thousands of these).
 template <class Body>
 Test knownAnswerTest(KnownAnswer answer, Body body) {
-  std::string name = answer.name();
-  SourceLocation location = answer.location();
-  return testCase(
-      std::move(name), [answer = std::move(answer), body = std::move(body)] { body(answer); },
-      std::move(location));
+  return TestAccess::wrap(
+      std::make_shared<const KnownAnswerNode<Body>>(std::move(answer), std::move(body)));
 }
 
 /// A vector file that the suite refuses as a whole; its message is the test's failure.

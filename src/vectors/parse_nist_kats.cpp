@@ -246,6 +246,31 @@ std::vector<Line> keptLines(std::string_view text) {
   return lines;
 }
 
+// A head line "[name = value]" of plain ASCII with no other bracket, and nothing but white
+// space after it: the trimmed views parseHeadLine's copies would equal. Anything else gives
+// nothing, and the line is copied.
+bool viewHeadLine(std::string_view line, std::string_view& name, std::string_view& value) {
+  const auto isSpace = [](char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return b < 0x80 && kAsciiWhiteSpace[b];
+  };
+  while (!line.empty() && isSpace(line.back())) line.remove_suffix(1);
+  if (line.size() < 2 || line.front() != '[' || line.back() != ']') return false;
+  std::string_view inner = line.substr(1, line.size() - 2);
+  for (const char c : inner) {
+    if (static_cast<unsigned char>(c) >= 0x80 || c == '[' || c == ']' || c == '\r') return false;
+  }
+  const auto trim = [&](std::string_view part) {
+    while (!part.empty() && isSpace(part.front())) part.remove_prefix(1);
+    while (!part.empty() && isSpace(part.back())) part.remove_suffix(1);
+    return part;
+  };
+  const std::size_t eq = inner.find('=');
+  name = trim(inner.substr(0, eq));
+  value = eq == std::string_view::npos ? std::string_view() : trim(inner.substr(eq + 1));
+  return true;
+}
+
 // A body line whose name and value are each one run of plain ASCII in the text, around a single
 // '=' and white space: the views parseBodyLine's copies would equal. Anything else (white space
 // inside a name or value, a second '=', other bytes) gives nothing, and the line is copied.
@@ -304,8 +329,13 @@ ParsedFile::ParsedFile(std::string path, std::string name, std::string text,
     category.heads.first = static_cast<std::uint32_t>(fields_.size());
     category.records.first = static_cast<std::uint32_t>(records_.size());
     for (; i < lines.size() && isHeadLine(lines[i]); ++i) {
-      KatField head = parseHeadLine(lines[i]);
-      fields_.push_back({own(std::move(head.name)), own(std::move(head.value)), lines[i].number});
+      FieldView head{{}, {}, lines[i].number};
+      if (!viewHeadLine(lines[i].bytes, head.name, head.value)) {
+        KatField copied = parseHeadLine(lines[i]);
+        head.name = own(std::move(copied.name));
+        head.value = own(std::move(copied.value));
+      }
+      fields_.push_back(head);
       ++category.heads.count;
     }
     for (; i < lines.size() && !isHeadLine(lines[i]); ++i) {

@@ -53,6 +53,8 @@ struct SourceLocation {
 namespace detail {
 /// A RapidCheck property; defined in kavrit/rapidcheck/property.hpp.
 struct PropertyHolder;
+/// Internal: how the library makes tests of its own node kinds.
+struct TestAccess;
 }  // namespace detail
 
 /// A test tree: a unit case, a property or a group.
@@ -65,7 +67,7 @@ class Test {
   /// The members of a group, in order; empty for a leaf.
   [[nodiscard]] const std::vector<Test>& children() const noexcept;
   /// The vector file and line a known-answer case was read from; nothing for other tests.
-  [[nodiscard]] const std::optional<SourceLocation>& location() const noexcept;
+  [[nodiscard]] std::optional<SourceLocation> location() const;
 
   /// Runs a unit case once. A failed assertion throws AssertionFailure; any other exception the
   /// case raises passes through. Throws std::logic_error when called on another kind.
@@ -84,8 +86,11 @@ class Test {
   friend Test makePropertyTest(std::string name,
                                std::shared_ptr<const detail::PropertyHolder> property);
 
- private:
+  /// Internal: what a test holds; defined inside the library.
   struct Node;
+
+ private:
+  friend struct detail::TestAccess;
   explicit Test(std::shared_ptr<const Node> node) : node_(std::move(node)) {}
   std::shared_ptr<const Node> node_;
 };
