@@ -1,11 +1,13 @@
-// kavrit-bench-fresh-process: how long a fresh process takes to run the AES-128 known-answer suite
-// under GoogleTest, against the floor of the same work (process start, reading the vector files,
-// the bare crypto on the same inputs), both measured in this run. Page faults count: each run is a
-// new process, timed from spawn to exit.
+// kavrit-bench-fresh-process: how long a fresh process takes to run a known-answer suite under
+// GoogleTest (AES-128, and GCM for AES-128), whole and with a filter that selects one test,
+// against the floor of the same work (process start, reading the vector files, the bare crypto on
+// the same inputs), all measured in this run. Page faults count: each run is a new process, timed
+// from spawn to exit.
 //
 //   kavrit-bench-fresh-process <path of kavrit-bench-fresh-aes128> [rounds]
 //
-// Rounds alternate the programs, so that a noisy neighbour slows them alike; medians are compared.
+// Each round runs every program once, starting at a different one each round, so that a noisy
+// neighbour slows them alike; medians are compared.
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -55,7 +57,9 @@ Sample run(const std::string& program, std::vector<std::string> args) {
   const double elapsed = now() - start;
   posix_spawn_file_actions_destroy(&actions);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "%s %s failed (status %d)\n", program.c_str(), args.at(1).c_str(), status);
+    std::string command;
+    for (std::size_t i = 1; i < args.size(); ++i) command += " " + args[i];
+    std::fprintf(stderr, "%s%s failed (status %d)\n", program.c_str(), command.c_str(), status);
     std::exit(1);
   }
   return {elapsed, usage.ru_minflt};
@@ -67,6 +71,23 @@ T median(std::vector<T> values) {
   return values[values.size() / 2];
 }
 
+struct Program {
+  const char* label;
+  std::vector<std::string> args;
+  std::vector<double> milliseconds;
+  std::vector<long> faults;
+
+  [[nodiscard]] double ms() const { return median(milliseconds); }
+  [[nodiscard]] double minorFaults() const { return static_cast<double>(median(faults)); }
+};
+
+enum { kStart, kFloor, kSuite, kSuiteOne, kGcmFloor, kGcmSuite, kGcmSuiteOne };
+
+void ratio(const char* what, double value, double target) {
+  std::printf("  %-62s %5.2f   (target <= %.1f)%s\n", what, value, target,
+              value <= target ? "" : "  MISSED");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -76,28 +97,44 @@ int main(int argc, char** argv) {
   }
   const std::string program = argv[1];
   const int rounds = argc > 2 ? std::atoi(argv[2]) : 21;
-  std::vector<double> startMs, floorMs, suiteMs;
-  std::vector<long> startFaults, floorFaults, suiteFaults;
+  std::vector<Program> programs = {
+      {"process start", {"start"}, {}, {}},
+      {"floor: start + read the AES files + bare crypto", {"floor"}, {}, {}},
+      {"AES-128 known-answer suite", {"suite", "--gtest_brief=1"}, {}, {}},
+      {"the same, one test selected",
+       {"suite", "--gtest_brief=1", "--gtest_filter=AES128.CBCGFSbox128e.rsp?0"},
+       {},
+       {}},
+      {"floor: start + read the GCM files + bare GCM", {"gcm-floor"}, {}, {}},
+      {"GCM known-answer suite for AES-128", {"gcm-suite", "--gtest_brief=1"}, {}, {}},
+      {"the same, one test selected",
+       {"gcm-suite", "--gtest_brief=1",
+        "--gtest_filter=GCM128.gcmEncryptExtIV128.rsp?96?0?0?128?0"},
+       {},
+       {}},
+  };
   for (int round = 0; round < rounds; ++round) {
-    const Sample start = run(program, {"start"});
-    const Sample floor = run(program, {"floor"});
-    const Sample suite = run(program, {"suite", "--gtest_brief=1"});
-    startMs.push_back(start.milliseconds);
-    floorMs.push_back(floor.milliseconds);
-    suiteMs.push_back(suite.milliseconds);
-    startFaults.push_back(start.minorFaults);
-    floorFaults.push_back(floor.minorFaults);
-    suiteFaults.push_back(suite.minorFaults);
+    for (std::size_t k = 0; k < programs.size(); ++k) {
+      Program& p = programs[(k + static_cast<std::size_t>(round)) % programs.size()];
+      const Sample sample = run(program, p.args);
+      p.milliseconds.push_back(sample.milliseconds);
+      p.faults.push_back(sample.minorFaults);
+    }
   }
   std::printf("Fresh processes, median of %d rounds (milliseconds, minor page faults)\n", rounds);
-  std::printf("  %-58s %8.1f ms %7ld faults\n", "process start", median(startMs),
-              median(startFaults));
-  std::printf("  %-58s %8.1f ms %7ld faults\n", "floor: start + read the AES files + bare crypto",
-              median(floorMs), median(floorFaults));
-  std::printf("  %-58s %8.1f ms %7ld faults\n", "AES-128 known-answer suite, --gtest_brief=1",
-              median(suiteMs), median(suiteFaults));
-  std::printf("Ratio against the floor of this run\n");
-  std::printf("  %-70s %5.2f   (target <= 3)\n", "fresh AES-128 suite process / floor",
-              median(suiteMs) / median(floorMs));
+  for (const Program& p : programs) {
+    std::printf("  %-58s %8.1f ms %7.0f faults\n", p.label, p.ms(), p.minorFaults());
+  }
+  std::printf("Ratios against the floor of this run\n");
+  const Program& floor = programs[kFloor];
+  const Program& gcmFloor = programs[kGcmFloor];
+  ratio("AES-128 suite process / floor", programs[kSuite].ms() / floor.ms(), 2);
+  ratio("AES-128 suite, one test selected / floor", programs[kSuiteOne].ms() / floor.ms(), 1.3);
+  ratio("AES-128 suite minor page faults / floor's",
+        programs[kSuite].minorFaults() / floor.minorFaults(), 3);
+  ratio("GCM suite process / floor", programs[kGcmSuite].ms() / gcmFloor.ms(), 2);
+  ratio("GCM suite, one test selected / floor", programs[kGcmSuiteOne].ms() / gcmFloor.ms(), 1.3);
+  ratio("GCM suite minor page faults / floor's",
+        programs[kGcmSuite].minorFaults() / gcmFloor.minorFaults(), 3);
   return 0;
 }
