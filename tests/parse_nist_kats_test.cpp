@@ -300,9 +300,9 @@ std::string crlf(std::string_view text) {
 void expectSameParse(std::string_view key, std::string_view text,
                      const std::vector<KatCategory>& expected) {
   const detail::ParsedFile parsed("file", "file", std::string(text), key);
-  const auto fieldsOf = [](std::span<const detail::FieldView> views) {
+  const auto fieldsOf = [](const detail::FieldList& views) {
     Fields fields;
-    for (const detail::FieldView& view : views) {
+    for (const detail::FieldView view : views) {
       fields.push_back({std::string(view.name), std::string(view.value), view.line});
     }
     return fields;

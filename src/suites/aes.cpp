@@ -144,8 +144,7 @@ std::vector<Test> makeAESTests(const AnyBlockCipher& cipher) {
                 record, record.file->name + "-" + std::string(*record.field("COUNT")));
             auto keyAndIV = checks.keyAndIV(answer, step, out);
             if (keyAndIV) {
-              out.push_back(
-                  detail::nistVectorTest(cipher, std::move(answer), step));
+              out.push_back(detail::nistVectorTest(cipher, std::move(answer), step));
             }
           },
   });

@@ -48,8 +48,7 @@ std::vector<Test> ctrTestsOf(const AnyBlockCipher& cipher, std::string_view dire
                                           encrypts};
             auto keyAndIV = checks.keyAndIV(answer, step, out);
             if (keyAndIV) {
-              out.push_back(
-                  detail::nistVectorTest(cipher, std::move(answer), step));
+              out.push_back(detail::nistVectorTest(cipher, std::move(answer), step));
             }
           },
   });

@@ -21,8 +21,8 @@ constexpr std::string_view kLengths[] = {"Alen", "Plen", "Nlen", "Tlen"};
 constexpr std::string_view kHeads[] = {"Alen", "Plen", "Nlen", "Tlen", "Key", "Nonce"};
 
 // A record's own field, or else the head line of its category of that name.
-const std::string_view* fieldOrHead(const detail::RecordRef& record, std::string_view name) {
-  const std::string_view* field = record.field(name);
+detail::FieldText fieldOrHead(const detail::RecordRef& record, std::string_view name) {
+  const detail::FieldText field = record.field(name);
   return field ? field : record.head(name);
 }
 
@@ -35,7 +35,7 @@ ByteString bytesOf(const detail::KnownAnswer& vector, std::string_view name) {
 }
 
 std::size_t lengthOf(const detail::KnownAnswer& vector, std::string_view head) {
-  const std::string_view* text = vector.ref().head(head);
+  const detail::FieldText text = vector.ref().head(head);
   if (text == nullptr) vector.fail("the category has no head line " + std::string(head));
   long long value = 0;
   try {
@@ -74,7 +74,7 @@ void checkCase(const detail::KnownAnswer& vector, const AnyKey& key, const CCMFi
   const ByteString ciphertext(sealed.begin(), cut);
   const ByteString tag(cut, sealed.end());
   if (rule.decrypts) {
-    const std::string_view* result = vector.ref().field("Result");
+    const detail::FieldText result = vector.ref().field("Result");
     if (result == nullptr || (*result != "Pass" && *result != "Fail")) {
       vector.fail("the record's Result is " +
                   (result ? "\"" + std::string(*result) + "\"" : "missing") +
@@ -135,7 +135,7 @@ std::vector<Test> makeCCMTests(const AnyBlockCipher& cipher) {
           [&](const CCMFile& rule, const detail::RecordRef& record, std::vector<Test>& out) {
             detail::KnownAnswer answer(record, detail::nameWithHeads(record, kLengths, "Count"));
             answer.showHeads(kHeads);
-            const std::string_view* keyText = fieldOrHead(record, "Key");
+            const detail::FieldText keyText = fieldOrHead(record, "Key");
             if (keyText == nullptr) {
               out.push_back(detail::failingCase(
                   answer.name(),

@@ -89,12 +89,12 @@ std::size_t BuildTimeChecks::TextHash::operator()(std::string_view text) const n
 }
 
 bool BuildTimeChecks::alreadyRefused(const RecordRef& record, const CipherStep& step) const {
-  const std::string_view* key = record.field("KEY");
+  const detail::FieldText key = record.field("KEY");
   if (key == nullptr) return false;
   const auto found = keys_.find(*key);
   if (found == keys_.end() || found->second.accepted || found->second.error) return false;
   // A malformed IV is reported by the full check, whatever the key.
-  const std::string_view* iv = step.usesIV() ? record.field("IV") : nullptr;
+  const FieldText iv = step.usesIV() ? record.field("IV") : FieldText();
   return !step.usesIV() || (iv != nullptr && isHexText(*iv));
 }
 

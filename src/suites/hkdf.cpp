@@ -24,7 +24,7 @@ std::vector<Test> makeHKDFTests(const AnyHash& hash) {
             record, "RFC5869HKDF" + algorithm + "-" + std::string(*record.field("COUNT")));
         out.push_back(detail::knownAnswerTest(
             std::move(answer), [&hash, hashName](const detail::KnownAnswer& vector) {
-              if (const std::string_view* named = vector.ref().field("Hash");
+              if (const detail::FieldText named = vector.ref().field("Hash");
                   named != nullptr && *named != hashName) {
                 vector.fail("the record is for " + std::string(*named) + ", not " + hashName);
               }

@@ -34,8 +34,8 @@ std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm) {
       .listed = {},
       .fileRule = [](const detail::ParsedFile&) { return std::optional<bool>(true); },
       .takesCategory =
-          [&length](bool, std::span<const FieldView> heads) {
-            const std::string_view* l = lookupField(heads, "L");
+          [&length](bool, const FieldList& heads) {
+            const detail::FieldText l = lookupField(heads, "L");
             return l != nullptr && *l == length;
           },
       .required = [](bool) -> std::span<const std::string_view> { return kRequired; },

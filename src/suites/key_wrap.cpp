@@ -85,7 +85,7 @@ std::vector<Test> makeKeyWrapTests(const AnyBlockCipher& cipher) {
       .required = [](const KeyWrapFile&) -> std::span<const std::string_view> { return kRequired; },
       .addTests =
           [&](const KeyWrapFile& rule, const detail::RecordRef& record, std::vector<Test>& out) {
-            const std::string_view* length = record.head("PLAINTEXT LENGTH");
+            const detail::FieldText length = record.head("PLAINTEXT LENGTH");
             detail::KnownAnswer answer(record, record.file->name + "-" +
                                                    std::string(length ? *length : "?") + "-" +
                                                    std::string(*record.field("COUNT")));

@@ -21,11 +21,11 @@ std::string nameWithHeads(const RecordRef& record, std::span<const std::string_v
                           std::string_view countField) {
   std::string name = record.file->name;
   for (const std::string_view head : heads) {
-    const std::string_view* value = record.head(head);
+    const detail::FieldText value = record.head(head);
     name += "-";
     name += value ? *value : "?";
   }
-  const std::string_view* count = record.field(countField);
+  const detail::FieldText count = record.field(countField);
   name += "-";
   name += count ? *count : "?";
   return name;

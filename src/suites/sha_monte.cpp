@@ -18,7 +18,7 @@ namespace {
 Test checkpointTest(const AnyHash& hash, std::string_view algorithm, std::size_t window,
                     const RecordRef& record, std::uint32_t start, std::uint32_t count,
                     std::uint32_t md) {
-  const std::span<const FieldView> fields = record.fields();
+  const FieldList fields = record.fields();
   KnownAnswer answer(record,
                      "Nist" + std::string(algorithm) + "Monte-" + std::string(fields[count].value));
   answer.showOnly({start, count, md}).atLine(fields[count].line);
@@ -28,7 +28,7 @@ Test checkpointTest(const AnyHash& hash, std::string_view algorithm, std::size_t
   return knownAnswerTest(
       std::move(answer), [&hash, window, start, count, md,
                           startName = std::move(startName)](const KnownAnswer& answer) {
-        const std::span<const FieldView> f = answer.ref().fields();
+        const FieldList f = answer.ref().fields();
         const ByteString first = answer.bytes(f[start]);
         const ByteString expected = answer.bytes(f[md]);
         const Outcome outcome = iterate(hash, first, window);
@@ -84,7 +84,7 @@ std::vector<Test> getTests(const AnyHash& hash, std::string_view algorithm,
           [&](bool, const RecordRef& record, std::vector<Test>& out) {
             // Records start at the Seed, so that one record holds a whole chain of COUNT/MD
             // pairs. `start` is the position of the digest the next checkpoint starts from.
-            const std::span<const FieldView> fields = record.fields();
+            const FieldList fields = record.fields();
             constexpr std::uint32_t kNone = ~std::uint32_t{0};
             std::uint32_t start = 0;
             std::uint32_t count = kNone;

@@ -70,7 +70,7 @@ detail::CipherStep stepOf(BlockMode mode, bool encrypts) {
 }
 
 std::string countOrLine(const detail::RecordRef& record) {
-  const std::string_view* count = record.field("COUNT");
+  const detail::FieldText count = record.field("COUNT");
   return count != nullptr ? std::string(*count) : "line" + std::to_string(record.line());
 }
 

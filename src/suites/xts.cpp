@@ -26,7 +26,7 @@ std::optional<std::string_view> xtsFileFor(long keyBits) {
 // Records of a length in bits that is not whole bytes are left out; a DataUnitLen that is not a
 // number is not, so that reading it reports the record.
 bool partialBytes(const detail::RecordRef& record) {
-  const std::string_view* length = record.field("DataUnitLen");
+  const detail::FieldText length = record.field("DataUnitLen");
   if (length == nullptr || length->empty()) return false;
   unsigned long long bits = 0;
   for (const char c : *length) {

@@ -188,7 +188,7 @@ void KnownAnswer::checkOpened(std::string_view what, const std::optional<ByteStr
 }
 
 std::string_view KnownAnswer::text(std::string_view field) const {
-  const std::string_view* value = ref_.field(field);
+  const FieldText value = ref_.field(field);
   if (value == nullptr) fail("the record has no " + std::string(field) + " field");
   return *value;
 }
@@ -212,7 +212,7 @@ ByteString KnownAnswer::bytes(const FieldView& field) const {
 }
 
 ByteString KnownAnswer::headBytes(std::string_view field) const {
-  const std::string_view* value = ref_.head(field);
+  const FieldText value = ref_.head(field);
   if (value == nullptr) fail("the category has no " + std::string(field) + " head line");
   try {
     return hexStringToBS(*value);
@@ -232,7 +232,7 @@ long long KnownAnswer::integer(std::string_view field) const {
 std::string KnownAnswer::inputs() const {
   std::string out = path() + ":" + std::to_string(line()) + ": the vector:\n";
   for (const std::string_view head : heads_) {
-    for (const FieldView& field : ref_.heads()) {
+    for (const FieldView field : ref_.heads()) {
       if (field.name == head) {
         out += "  [";
         out += field.name;
@@ -241,9 +241,9 @@ std::string KnownAnswer::inputs() const {
       }
     }
   }
-  const std::span<const FieldView> record = ref_.fields();
+  const FieldList record = ref_.fields();
   if (shown_.empty()) {
-    for (const FieldView& field : record) appendField(out, field);
+    for (const FieldView field : record) appendField(out, field);
   } else {
     for (const std::uint32_t at : shown_) {
       if (at < record.size()) appendField(out, record[at]);
@@ -266,8 +266,8 @@ Test failingCase(std::string name, std::string message, std::optional<SourceLoca
       std::move(location));
 }
 
-std::optional<bool> headDirection(std::span<const FieldView> heads) {
-  for (const FieldView& field : heads) {
+std::optional<bool> headDirection(const FieldList& heads) {
+  for (const FieldView field : heads) {
     if (field.name == "ENCRYPT") return true;
     if (field.name == "DECRYPT") return false;
   }
@@ -279,7 +279,7 @@ void requireDirection(const ParsedFile& file, bool encrypts) {
     const std::optional<bool> direction = headDirection(file.heads(category));
     if (!direction || *direction == encrypts || file.recordCount(category) == 0) continue;
     int line = 0;
-    for (const FieldView& field : file.heads(category)) {
+    for (const FieldView field : file.heads(category)) {
       if (field.name == (*direction ? "ENCRYPT" : "DECRYPT")) line = field.line;
     }
     throw RefusedFile(vectorErrorText(

@@ -58,16 +58,12 @@ struct RecordRef {
   std::uint32_t category = 0;
   std::uint32_t index = 0;
 
-  [[nodiscard]] std::span<const FieldView> fields() const { return file->record(category, index); }
-  [[nodiscard]] std::span<const FieldView> heads() const { return file->heads(category); }
-  [[nodiscard]] const std::string_view* field(std::string_view name) const {
-    return lookupField(fields(), name);
-  }
-  [[nodiscard]] const std::string_view* head(std::string_view name) const {
-    return lookupField(heads(), name);
-  }
+  [[nodiscard]] FieldList fields() const { return file->record(category, index); }
+  [[nodiscard]] FieldList heads() const { return file->heads(category); }
+  [[nodiscard]] FieldText field(std::string_view name) const { return lookupField(fields(), name); }
+  [[nodiscard]] FieldText head(std::string_view name) const { return lookupField(heads(), name); }
   [[nodiscard]] int line() const {
-    const std::span<const FieldView> all = fields();
+    const FieldList all = fields();
     return all.empty() ? 0 : all.front().line;
   }
 };
@@ -198,7 +194,7 @@ struct VectorSuite {
   std::function<bool(std::string_view)> listed;
   std::function<std::optional<Rule>(const ParsedFile&)> fileRule;
   /// Chooses the categories whose records the family reads, by their head lines; empty: all.
-  std::function<bool(const Rule&, std::span<const FieldView>)> takesCategory = {};
+  std::function<bool(const Rule&, const FieldList&)> takesCategory = {};
   /// Records the family leaves out before anything else is looked at (a key already refused,
   /// say): a cheap check that spares the rest; empty: none.
   std::function<bool(const Rule&, const RecordRef&)> leftOut = {};
@@ -243,7 +239,7 @@ std::vector<Test> buildVectorTests(const VectorSuite<Rule>& suite) {
 
 /// The direction that `[ENCRYPT]`/`[DECRYPT]` head lines give a category: true for encryption,
 /// nothing without such a line.
-std::optional<bool> headDirection(std::span<const FieldView> heads);
+std::optional<bool> headDirection(const FieldList& heads);
 
 /// Refuses `file` (RefusedFile, naming the head line) when a category's `[ENCRYPT]`/`[DECRYPT]`
 /// head line disagrees with `encrypts`, the direction its name gives.

@@ -318,9 +318,18 @@ std::vector<KatCategory> getCategories(std::string_view recordKey,
 
 namespace detail {
 
+namespace {
+
+constexpr std::uint32_t kOwned = 0x80000000u;
+
+}  // namespace
+
 ParsedFile::ParsedFile(std::string path, std::string name, std::string text,
                        std::string_view recordKey)
     : path(std::move(path)), name(std::move(name)), text_(std::move(text)) {
+  if (text_.size() >= kOwned) {
+    throw std::length_error(this->path + ": a vector file of 2 GiB or more cannot be read");
+  }
   const std::vector<Line> lines = keptLines(text_);
   fields_.reserve(lines.size());
   std::size_t i = 0;
@@ -329,64 +338,93 @@ ParsedFile::ParsedFile(std::string path, std::string name, std::string text,
     category.heads.first = static_cast<std::uint32_t>(fields_.size());
     category.records.first = static_cast<std::uint32_t>(records_.size());
     for (; i < lines.size() && isHeadLine(lines[i]); ++i) {
-      FieldView head{{}, {}, lines[i].number};
-      if (!viewHeadLine(lines[i].bytes, head.name, head.value)) {
-        KatField copied = parseHeadLine(lines[i]);
-        head.name = own(std::move(copied.name));
-        head.value = own(std::move(copied.value));
+      std::string_view headName;
+      std::string_view value;
+      if (viewHeadLine(lines[i].bytes, headName, value)) {
+        add(place(headName, false), place(value, false), lines[i].number);
+      } else {
+        const KatField copied = parseHeadLine(lines[i]);
+        add(place(copied.name, true), place(copied.value, true), lines[i].number);
       }
-      fields_.push_back(head);
       ++category.heads.count;
     }
     for (; i < lines.size() && !isHeadLine(lines[i]); ++i) {
-      FieldView field{{}, {}, lines[i].number};
-      if (!viewBodyLine(lines[i].bytes, field.name, field.value)) {
-        KatField copied = parseBodyLine(lines[i]);
-        field.name = own(std::move(copied.name));
-        field.value = own(std::move(copied.value));
+      std::string_view fieldName;
+      std::string_view value;
+      KatField copied;
+      const bool viewed = viewBodyLine(lines[i].bytes, fieldName, value);
+      if (!viewed) {
+        copied = parseBodyLine(lines[i]);
+        fieldName = copied.name;
+        value = copied.value;
       }
-      if (field.name == recordKey) {
+      if (fieldName == recordKey) {
         records_.push_back({static_cast<std::uint32_t>(fields_.size()), 0});
         ++category.records.count;
       } else if (category.records.count == 0) {
         continue;  // nothing to attach to before the first record starts
       }
-      fields_.push_back(field);
+      add(place(fieldName, !viewed), place(value, !viewed), lines[i].number);
       ++records_.back().count;
     }
     categories_.push_back(category);
   }
 }
 
-std::string_view ParsedFile::own(std::string text) {
-  if (text.empty()) return {};
-  return owned_.emplace_back(std::move(text));
+std::pair<std::uint32_t, std::uint32_t> ParsedFile::place(std::string_view part, bool copy) {
+  if (!copy) {
+    return {part.empty() ? 0 : static_cast<std::uint32_t>(part.data() - text_.data()),
+            static_cast<std::uint32_t>(part.size())};
+  }
+  if (owned_.size() + part.size() >= kOwned) {
+    throw std::length_error(path + ": a vector file of 2 GiB or more cannot be read");
+  }
+  const auto offset = static_cast<std::uint32_t>(owned_.size());
+  owned_ += part;
+  return {offset, static_cast<std::uint32_t>(part.size()) | kOwned};
 }
 
-std::span<const FieldView> ParsedFile::heads(std::size_t category) const {
+void ParsedFile::add(std::pair<std::uint32_t, std::uint32_t> fieldName,
+                     std::pair<std::uint32_t, std::uint32_t> value, int line) {
+  fields_.push_back({fieldName.first, fieldName.second, value.first, value.second, line});
+}
+
+std::string_view ParsedFile::at(std::uint32_t offset, std::uint32_t length) const {
+  const std::string& base = (length & kOwned) != 0 ? owned_ : text_;
+  return std::string_view(base).substr(offset, length & ~kOwned);
+}
+
+FieldView ParsedFile::field(std::uint32_t index) const {
+  const Entry& entry = fields_[index];
+  return {at(entry.nameAt, entry.nameLength), at(entry.valueAt, entry.valueLength), entry.line};
+}
+
+FieldList ParsedFile::heads(std::size_t category) const {
   const Span span = categories_.at(category).heads;
-  return std::span(fields_).subspan(span.first, span.count);
+  return FieldList(*this, span.first, span.count);
 }
 
 std::size_t ParsedFile::recordCount(std::size_t category) const {
   return categories_.at(category).records.count;
 }
 
-std::span<const FieldView> ParsedFile::record(std::size_t category, std::size_t index) const {
+FieldList ParsedFile::record(std::size_t category, std::size_t index) const {
   const Span records = categories_.at(category).records;
   if (index >= records.count) throw std::out_of_range("ParsedFile::record: no such record");
   const Span span = records_[records.first + index];
-  return std::span(fields_).subspan(span.first, span.count);
+  return FieldList(*this, span.first, span.count);
 }
 
-const std::string_view* lookupField(std::span<const FieldView> fields, std::string_view name) {
-  for (const FieldView& field : fields) {
-    if (field.name.size() == name.size() && (name.empty() || field.name[0] == name[0]) &&
-        field.name == name) {
-      return &field.value;
-    }
+FieldView FieldList::operator[](std::size_t at) const {
+  if (at >= count_) throw std::out_of_range("FieldList: no such field");
+  return file_->field(first_ + static_cast<std::uint32_t>(at));
+}
+
+FieldText lookupField(const FieldList& fields, std::string_view name) {
+  for (const FieldView field : fields) {
+    if (field.name == name) return FieldText(field.value);
   }
-  return nullptr;
+  return FieldText();
 }
 
 }  // namespace detail
