@@ -178,21 +178,24 @@ TEST_F(NewHashes, BadFilesAndMissingDirectoriesAreReported) {
 TEST(NewHashAdapters, LengthsAreTheLibrariesAndTheBLAKE2sReferenceAgrees) {
   const std::pair<long, long> openssl[] = {
       {ex::BLAKE2b512::outputLength(),
-       8L * EVP_MD_get_size(ex::detail::fetchedDigest<ex::detail::kBLAKE2b512>())},
+       8L * EVP_MD_get_size(ex::openssl_fetch::fetchedDigest<ex::openssl_fetch::kBLAKE2b512>())},
       {ex::BLAKE2b512::blockLength(),
-       8L * EVP_MD_get_block_size(ex::detail::fetchedDigest<ex::detail::kBLAKE2b512>())},
+       8L * EVP_MD_get_block_size(
+                ex::openssl_fetch::fetchedDigest<ex::openssl_fetch::kBLAKE2b512>())},
       {ex::BLAKE2s256::outputLength(),
-       8L * EVP_MD_get_size(ex::detail::fetchedDigest<ex::detail::kBLAKE2s256>())},
+       8L * EVP_MD_get_size(ex::openssl_fetch::fetchedDigest<ex::openssl_fetch::kBLAKE2s256>())},
       {ex::BLAKE2s256::blockLength(),
-       8L * EVP_MD_get_block_size(ex::detail::fetchedDigest<ex::detail::kBLAKE2s256>())},
+       8L * EVP_MD_get_block_size(
+                ex::openssl_fetch::fetchedDigest<ex::openssl_fetch::kBLAKE2s256>())},
       {ex::RIPEMD160::outputLength(),
-       8L * EVP_MD_get_size(ex::detail::fetchedDigest<ex::detail::kRIPEMD160>())},
+       8L * EVP_MD_get_size(ex::openssl_fetch::fetchedDigest<ex::openssl_fetch::kRIPEMD160>())},
       {ex::RIPEMD160::blockLength(),
-       8L * EVP_MD_get_block_size(ex::detail::fetchedDigest<ex::detail::kRIPEMD160>())},
+       8L * EVP_MD_get_block_size(
+                ex::openssl_fetch::fetchedDigest<ex::openssl_fetch::kRIPEMD160>())},
       {ex::SM3::outputLength(),
-       8L * EVP_MD_get_size(ex::detail::fetchedDigest<ex::detail::kSM3>())},
+       8L * EVP_MD_get_size(ex::openssl_fetch::fetchedDigest<ex::openssl_fetch::kSM3>())},
       {ex::SM3::blockLength(),
-       8L * EVP_MD_get_block_size(ex::detail::fetchedDigest<ex::detail::kSM3>())},
+       8L * EVP_MD_get_block_size(ex::openssl_fetch::fetchedDigest<ex::openssl_fetch::kSM3>())},
   };
   for (const auto& [ours, theirs] : openssl) EXPECT_EQ(ours, theirs);
   for (const auto& [name, ours, block] :
@@ -211,7 +214,7 @@ TEST(NewHashAdapters, LengthsAreTheLibrariesAndTheBLAKE2sReferenceAgrees) {
     EXPECT_EQ(ReferenceBLAKE2s256::hash(chunked(message, 13)).serialize(), expected) << n;
     message.push_back(static_cast<std::uint8_t>(n * 7 + 1));
   }
-  EXPECT_THROW((void)ex::detail::fetchDigest("NO-SUCH-DIGEST"), std::runtime_error);
+  EXPECT_THROW((void)ex::openssl_fetch::fetchDigest("NO-SUCH-DIGEST"), std::runtime_error);
 }
 
 // RFC 2286's seven cases pass on both RIPEMD-160s and fail on a one-bit-broken one; a hash of other

@@ -23,7 +23,7 @@
 
 namespace kavrit::examples {
 
-namespace detail {
+namespace openssl_fetch {
 
 inline const EVP_MD* fetchDigest(const char* name) {
   EVP_MD* md = EVP_MD_fetch(nullptr, name, nullptr);
@@ -58,7 +58,7 @@ inline constexpr char kBLAKE2s256[] = "BLAKE2S-256";
 inline constexpr char kRIPEMD160[] = "RIPEMD160";
 inline constexpr char kSM3[] = "SM3";
 
-}  // namespace detail
+}  // namespace openssl_fetch
 
 template <const EVP_MD* (*Algorithm)(), long OutputBits, long BlockBits>
 class OpenSSLDigest {
@@ -133,9 +133,11 @@ using SHA3_224 = OpenSSLDigest<EVP_sha3_224, 224, 1152>;
 using SHA3_256 = OpenSSLDigest<EVP_sha3_256, 256, 1088>;
 using SHA3_384 = OpenSSLDigest<EVP_sha3_384, 384, 832>;
 using SHA3_512 = OpenSSLDigest<EVP_sha3_512, 512, 576>;
-using BLAKE2b512 = OpenSSLDigest<detail::fetchedDigest<detail::kBLAKE2b512>, 512, 1024>;
-using BLAKE2s256 = OpenSSLDigest<detail::fetchedDigest<detail::kBLAKE2s256>, 256, 512>;
-using RIPEMD160 = OpenSSLDigest<detail::fetchedDigest<detail::kRIPEMD160>, 160, 512>;
-using SM3 = OpenSSLDigest<detail::fetchedDigest<detail::kSM3>, 256, 512>;
+using BLAKE2b512 =
+    OpenSSLDigest<openssl_fetch::fetchedDigest<openssl_fetch::kBLAKE2b512>, 512, 1024>;
+using BLAKE2s256 =
+    OpenSSLDigest<openssl_fetch::fetchedDigest<openssl_fetch::kBLAKE2s256>, 256, 512>;
+using RIPEMD160 = OpenSSLDigest<openssl_fetch::fetchedDigest<openssl_fetch::kRIPEMD160>, 160, 512>;
+using SM3 = OpenSSLDigest<openssl_fetch::fetchedDigest<openssl_fetch::kSM3>, 256, 512>;
 
 }  // namespace kavrit::examples
