@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Bring the NIST known-answer vector files used by the tests into data/Test.
 
-AES, AES-CTR (RFC 3686), SHA, SHA Monte Carlo, SHA-3, SHA-3 Monte Carlo, Camellia
+AES, AES-CTR (RFC 3686), SHA, SHA Monte Carlo, SHA-3, SHA-3 Monte Carlo, BLAKE2b-512,
+BLAKE2s-256, RIPEMD-160, SM3, Camellia
 CBC/CFB/OFB, CMAC, key wrap and GCM (selections), CCM, Triple-DES (ECB, CBC, CFB64,
 OFB), Camellia ECB (rewritten in NIST form) and XTS files come from
 Debian's python3-cryptography-vectors package; the HMAC file and the SP 800-38A
@@ -72,6 +73,17 @@ SHA3_FILES = [
 ]
 SHA3_MONTE_FILES = [("SHA3", f"SHA3_{bits}Monte.rsp") for bits in (224, 256, 384, 512)]
 
+# BLAKE2b-512, BLAKE2s-256 (the keyless files), RIPEMD-160 and SM3: the package's files are already
+# Len/Msg/MD records, byte-aligned, so they are copied unchanged under the algorithm's name. Each
+# entry: source (below hashes/), file written, records, digest bytes (every MD is checked to have
+# that many).
+OTHER_HASH_FILES = [
+    ("blake2/blake2b.txt", "BLAKE2b512.rsp", 7, 64),
+    ("blake2/blake2s.txt", "BLAKE2s256.rsp", 7, 32),
+    ("ripemd160/ripevectors.txt", "RIPEMD160.rsp", 8, 20),
+    ("SM3/oscca.txt", "SM3.rsp", 6, 32),
+]
+
 # The Camellia files of the package in NIST form: [ENCRYPT] only, four records for each key size.
 # They are renamed like the AES files (mode in the first three characters, direction in the last
 # character of the stem) and otherwise copied unchanged.
@@ -101,6 +113,7 @@ RECORD_KEYS = {
     "KAT_SHA3": b"Len",
     "KAT_SHA3_MONTE": b"COUNT",
     "KAT_HMAC_RFC": b"COUNT",
+    "KAT_HASHES": b"Len",
     "KAT_HKDF": b"COUNT",
     "KAT_PBKDF2": b"COUNT",
     "KAT_CMAC": b"COUNT",
@@ -182,6 +195,8 @@ PUB_CTR_RFC = "RFC 3686 AES-CTR test vectors"
 PUB_TWOFISH = "Twofish reference values, computed with Nettle by tools/generate_twofish_vectors.cpp"
 PUB_CAMELLIA = "OpenSSL's Camellia test vectors in NIST form (python3-cryptography-vectors)"
 PUB_HMAC_RFC = "RFC 2202 and RFC 4231 HMAC test cases (python3-cryptography-vectors)"
+PUB_HMAC_RFC2286 = "RFC 2286 HMAC-RIPEMD-160 test cases (python3-cryptography-vectors)"
+PUB_OTHER_HASHES = "BLAKE2, RIPEMD-160 and SM3 digests in Len/Msg/MD form (python3-cryptography-vectors)"
 PUB_HKDF = "RFC 5869 HKDF test cases (python3-cryptography-vectors)"
 PUB_PBKDF2 = "RFC 6070 PBKDF2-HMAC-SHA1 test vectors (python3-cryptography-vectors)"
 PUB_CMAC = "NIST SP 800-38B CMAC examples (python3-cryptography-vectors)"
@@ -859,7 +874,9 @@ def import_hmac(hmac_file, out_dir, written, origins, report):
 RFC_HMAC_FILES = [
     ("rfc-2202-md5.txt", "RFC2202-MD5.rsp", [1, 2, 3, 4, 5, 6, 7]),
     ("rfc-2202-sha1.txt", "RFC2202-SHA1.rsp", [1, 2, 3, 4, 5, 6, 7]),
-] + [(f"rfc-4231-sha{bits}.txt", f"RFC4231-SHA{bits}.rsp", [1, 2, 3, 4, 6, 7]) for bits in (224, 256, 384, 512)]
+] + [(f"rfc-4231-sha{bits}.txt", f"RFC4231-SHA{bits}.rsp", [1, 2, 3, 4, 6, 7]) for bits in (224, 256, 384, 512)] + [
+    ("rfc-2286-ripemd160.txt", "RFC2286-RIPEMD160.rsp", [1, 2, 3, 4, 5, 6, 7]),
+]
 RFC4231_SKIPPED_CASE = b"# truncation test from RFC not added"
 RFC4231_LONG_KEY_BYTES = 131
 
@@ -887,9 +904,28 @@ def import_rfc_hmac(source, out_dir, written, origins, report):
             if keys[-2:] != [RFC4231_LONG_KEY_BYTES] * 2:
                 raise VectorImportError(f"{src}: key lengths {keys}, cases 6 and 7 must have 131 bytes")
         written[out_dir / name] = data
-        origins[out_dir / name] = (PUB_HMAC_RFC, f"HMAC/{original}, COUNT = RFC test case added")
+        publication = PUB_HMAC_RFC2286 if original.startswith("rfc-2286") else PUB_HMAC_RFC
+        origins[out_dir / name] = (publication, f"HMAC/{original}, COUNT = RFC test case added")
         total += len(numbered)
-    report.append(f"  HMAC RFC {total:4d} records (RFC 2202 MD5 and SHA-1, RFC 4231 SHA-224 ... SHA-512)")
+    report.append(f"  HMAC RFC {total:4d} records (RFC 2202 MD5 and SHA-1, RFC 4231 SHA-224 ... SHA-512, "
+                  "RFC 2286 RIPEMD-160)")
+
+
+def import_other_hashes(source, out_dir, written, origins, report):
+    for original, name, expected, digest_bytes in OTHER_HASH_FILES:
+        src = source / "hashes" / original
+        if not src.is_file():
+            raise VectorImportError(f"missing hash source file {src}")
+        data = src.read_bytes()
+        records = count_records(data, b"Len")
+        if records != expected or byte_aligned_sha_records(data) != expected:
+            raise VectorImportError(f"{src}: {records} records (byte-aligned or not), expected {expected} byte-aligned")
+        digests = re.findall(rb"^MD\s*=\s*([0-9a-fA-F]*)\s*$", data, re.M)
+        if len(digests) != expected or any(len(d) != 2 * digest_bytes for d in digests):
+            raise VectorImportError(f"{src}: every record must have an MD of {digest_bytes} bytes")
+        written[out_dir / name] = data
+        origins[out_dir / name] = (PUB_OTHER_HASHES, f"hashes/{original}")
+        report.append(f"  {name[:-4]:<10} {records:5d} records")
 
 
 HKDF_FILES = [("rfc-5869-HKDF-SHA1.txt", "RFC5869-SHA1.rsp", "SHA-1", [4, 5, 6, 7]),
@@ -1047,6 +1083,7 @@ def main(argv):
         dirs["CCM"] = output / "KAT_CCM"
         dirs.update({name: output / f"KAT_{name}" for name in ("HMAC_RFC", "HKDF", "PBKDF2")})
         dirs["XTS"] = output / "KAT_XTS"
+        dirs["HASHES"] = output / "KAT_HASHES"
         dirs["WYCHEPROOF"] = output / "WYCHEPROOF"
         # Nothing is written until every check has passed.
         written = {}
@@ -1062,6 +1099,7 @@ def main(argv):
         import_sha_monte(source, dirs["SHA3_MONTE"], written, origins, report, SHA3_MONTE_FILES, PUB_SHA3_MONTE,
                          "SHA-3")
         import_rfc_hmac(source, dirs["HMAC_RFC"], written, origins, report)
+        import_other_hashes(source, dirs["HASHES"], written, origins, report)
         import_hkdf(source, dirs["HKDF"], written, origins, report)
         import_pbkdf2(source, dirs["PBKDF2"], written, origins, report)
         import_cmac(source, dirs["CMAC"], written, origins, report)

@@ -34,6 +34,8 @@
 #include "kavrit/test/sha.hpp"
 #include "kavrit/test/sha3.hpp"
 #include "kavrit/test/sha3_monte.hpp"
+// BLAKE2, RIPEMD-160 and SM3 known answers.
+#include "kavrit/test/blake2_ripemd_sm3.hpp"
 #include "kavrit/test/sha_monte.hpp"
 #include "kavrit/test/twofish.hpp"
 #include "kavrit/test/user_vectors.hpp"
@@ -81,6 +83,7 @@ const std::string kCamellia = std::string(vectorDirectory("Test/KAT_CAMELLIA").n
 const std::string kSHA3 = std::string(vectorDirectory("Test/KAT_SHA3").name);
 const std::string kSHA3Monte = std::string(vectorDirectory("Test/KAT_SHA3_MONTE").name);
 const std::string kCMAC = std::string(vectorDirectory("Test/KAT_CMAC").name);
+const std::string kHashes = std::string(vectorDirectory("Test/KAT_HASHES").name);
 const std::string kKeyWrap = std::string(vectorDirectory("Test/KAT_KEYWRAP").name);
 
 // Which CMAC and key wrap the suites of key type K test.
@@ -184,6 +187,14 @@ void buildSuites(SuiteBuilds& b) {
         [] { return makeSHA3_384MonteTests<SHA3_384>(); });
   b.add("makeSHA3_512MonteTests", "OpenSSL_SHA3_512", kSHA3Monte,
         [] { return makeSHA3_512MonteTests<SHA3_512>(); });
+  // BLAKE2b-512, BLAKE2s-256, RIPEMD-160 and SM3: one file each.
+  b.add("makeBLAKE2b512Tests", "OpenSSL_BLAKE2b512", kHashes,
+        [] { return makeBLAKE2b512Tests<BLAKE2b512>(); });
+  b.add("makeBLAKE2s256Tests", "OpenSSL_BLAKE2s256", kHashes,
+        [] { return makeBLAKE2s256Tests<BLAKE2s256>(); });
+  b.add("makeRIPEMD160Tests", "OpenSSL_RIPEMD160", kHashes,
+        [] { return makeRIPEMD160Tests<RIPEMD160>(); });
+  b.add("makeSM3Tests", "OpenSSL_SM3", kHashes, [] { return makeSM3Tests<SM3>(); });
   // A cipher the library has no suite for, from vector files in the NIST layout.
   for (const auto& entry : {std::pair{"CBCCamellia-e.rsp", BlockMode::CBC},
                             std::pair{"CFB128Camellia-e.rsp", BlockMode::CFB},
@@ -257,6 +268,8 @@ void buildKDFSuites(SuiteBuilds& b) {
         [] { return makeRFC2202HMACTests<MD5>(); });
   b.add("makeRFC2202HMACTests", "OpenSSL_SHA1", hmacRFC, hmacOf<SHA1>(),
         [] { return makeRFC2202HMACTests<SHA1>(); });
+  b.add("makeRFC2286HMACTests", "OpenSSL_RIPEMD160", hmacRFC, hmacOf<RIPEMD160>(),
+        [] { return makeRFC2286HMACTests<RIPEMD160>(); });
   b.add("makeHKDFTests", "OpenSSL_SHA1", hkdf, describeHKDFImplementations(anyHash<SHA1>()),
         [] { return makeHKDFTests<SHA1>(); });
   b.add("makeHKDFTests", "OpenSSL_SHA256", hkdf, describeHKDFImplementations(anyHash<SHA256>()),
@@ -303,6 +316,8 @@ void addAlgorithmSuites(SuiteBuilds& b) {
         [] { return makeSHA512_256Suites<SHA512_256>(); });
   b.add("makeSHA3_256Suites", "OpenSSL_SHA3_256", "Test", hmacOf<SHA3_256>(),
         [] { return makeSHA3_256Suites<SHA3_256>(); });
+  b.add("makeRIPEMD160Suites", "OpenSSL_RIPEMD160", "Test", hmacOf<RIPEMD160>(),
+        [] { return makeRIPEMD160Suites<RIPEMD160>(); });
   b.add("makeTDESSuites", "OpenSSL_TripleDES3", "Test", modesOf<TripleDES3>(),
         [] { return makeTDESSuites<TripleDES3>(); });
   b.add("makeCamelliaSuites", "OpenSSL_Camellia128", "Test", modesOf<Camellia128>(),

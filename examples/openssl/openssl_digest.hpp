@@ -1,18 +1,64 @@
 #pragma once
 
-// SHA-1, SHA-224, SHA-256, SHA-384, SHA-512, SHA-512/224, SHA-512/256, SHA3-224 … SHA3-512 and
-// MD5 digest types over OpenSSL's EVP, adapted to kavrit::Hash. `hash` feeds every chunk of a lazy
-// message to one streaming context. A SHA-3 block is the sponge's rate.
+// SHA-1, SHA-224, SHA-256, SHA-384, SHA-512, SHA-512/224, SHA-512/256, SHA3-224 … SHA3-512,
+// MD5, BLAKE2b-512, BLAKE2s-256, RIPEMD-160 and SM3 digest types over OpenSSL's EVP, adapted to
+// kavrit::Hash. `hash` feeds every chunk of a lazy message to one streaming context. A SHA-3 block
+// is the sponge's rate.
+//
+// BLAKE2, RIPEMD-160 and SM3 are fetched by name. OpenSSL 3.0 before 3.0.7 has RIPEMD-160 in its
+// legacy provider only: a name the providers in use lack makes the adapter load the default and
+// legacy providers and fetch again. A digest still missing then throws std::runtime_error, naming
+// it, from every hash and hashStrict.
 
+#include <openssl/err.h>
 #include <openssl/evp.h>
+#include <openssl/provider.h>
 
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <string>
 
 #include "kavrit/hash.hpp"
 
 namespace kavrit::examples {
+
+namespace openssl_fetch {
+
+inline const EVP_MD* fetchDigest(const char* name) {
+  EVP_MD* md = EVP_MD_fetch(nullptr, name, nullptr);
+  if (md == nullptr) {
+    // Loading a provider by hand turns off the implicit default one, so default goes in first.
+    if (OSSL_PROVIDER_load(nullptr, "default") != nullptr) {
+      (void)OSSL_PROVIDER_load(nullptr, "legacy");
+    }
+    md = EVP_MD_fetch(nullptr, name, nullptr);
+  }
+  // A failed fetch or load leaves its reasons queued, where the next unrelated check would find
+  // them.
+  ERR_clear_error();
+  if (md == nullptr) {
+    throw std::runtime_error(std::string("OpenSSL: no digest ") + name +
+                             " in the default or legacy provider (is legacy.so in OpenSSL's "
+                             "modules directory, or in OPENSSL_MODULES when that is set?)");
+  }
+  return md;
+}
+
+// The digest named `Name`, fetched on first use and kept for the process (OpenSSL's exit handler
+// frees the providers); a failed fetch is tried again on the next use.
+template <const char* Name>
+const EVP_MD* fetchedDigest() {
+  static const EVP_MD* const md = fetchDigest(Name);
+  return md;
+}
+
+inline constexpr char kBLAKE2b512[] = "BLAKE2B-512";
+inline constexpr char kBLAKE2s256[] = "BLAKE2S-256";
+inline constexpr char kRIPEMD160[] = "RIPEMD160";
+inline constexpr char kSM3[] = "SM3";
+
+}  // namespace openssl_fetch
 
 template <const EVP_MD* (*Algorithm)(), long OutputBits, long BlockBits>
 class OpenSSLDigest {
@@ -87,5 +133,11 @@ using SHA3_224 = OpenSSLDigest<EVP_sha3_224, 224, 1152>;
 using SHA3_256 = OpenSSLDigest<EVP_sha3_256, 256, 1088>;
 using SHA3_384 = OpenSSLDigest<EVP_sha3_384, 384, 832>;
 using SHA3_512 = OpenSSLDigest<EVP_sha3_512, 512, 576>;
+using BLAKE2b512 =
+    OpenSSLDigest<openssl_fetch::fetchedDigest<openssl_fetch::kBLAKE2b512>, 512, 1024>;
+using BLAKE2s256 =
+    OpenSSLDigest<openssl_fetch::fetchedDigest<openssl_fetch::kBLAKE2s256>, 256, 512>;
+using RIPEMD160 = OpenSSLDigest<openssl_fetch::fetchedDigest<openssl_fetch::kRIPEMD160>, 160, 512>;
+using SM3 = OpenSSLDigest<openssl_fetch::fetchedDigest<openssl_fetch::kSM3>, 256, 512>;
 
 }  // namespace kavrit::examples

@@ -41,6 +41,9 @@
 #include "kavrit/test/pbkdf2.hpp"
 #include "kavrit/test/rfc_hmac.hpp"
 
+// BLAKE2b-512, BLAKE2s-256, RIPEMD-160 and SM3 known answers.
+#include "kavrit/test/blake2_ripemd_sm3.hpp"
+
 // Triple-DES and Camellia known answers.
 #include "kavrit/test/camellia.hpp"
 #include "kavrit/test/tdes.hpp"

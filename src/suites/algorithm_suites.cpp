@@ -7,6 +7,7 @@
 
 #include "kavrit/test/aes.hpp"
 #include "kavrit/test/aes_ctr.hpp"
+#include "kavrit/test/blake2_ripemd_sm3.hpp"
 #include "kavrit/test/block_cipher_continuation.hpp"
 #include "kavrit/test/block_cipher_keys.hpp"
 #include "kavrit/test/camellia.hpp"
@@ -134,6 +135,19 @@ std::vector<Test> vectorAndMonteSuites(const AnyHash& hash, HashBuilder kats, Ha
   return suites;
 }
 
+// BLAKE2, RIPEMD-160 and SM3: their vectors, the chunking and hash laws, the RFC HMAC vectors where
+// there are some, and the KDF oracle. Wycheproof's files are found by output and block length,
+// which would take SHA-1's, SHA-256's or SHA-512's files for these, so they are not added.
+std::vector<Test> digestSuites(const AnyHash& hash, HashBuilder kats,
+                               std::initializer_list<HashBuilder> rfcBuilders) {
+  std::vector<Test> suites = kats(hash);
+  suites.push_back(makeHashChunkingTests(hash));
+  appendHashLaws(suites, hash, HashAlgorithm::Other);
+  for (HashBuilder builder : rfcBuilders) appendQuick(suites, builder(hash));
+  suites.push_back(makeKDFHookOracleTests(hash));
+  return suites;
+}
+
 }  // namespace
 
 std::vector<Test> makeMD5Suites(const AnyHash& hash) {
@@ -187,6 +201,19 @@ std::vector<Test> makeSHA3_384Suites(const AnyHash& hash) {
 }
 std::vector<Test> makeSHA3_512Suites(const AnyHash& hash) {
   return vectorAndMonteSuites(hash, makeSHA3_512Tests, makeSHA3_512MonteTests);
+}
+
+std::vector<Test> makeBLAKE2b512Suites(const AnyHash& hash) {
+  return digestSuites(hash, makeBLAKE2b512Tests, {});
+}
+std::vector<Test> makeBLAKE2s256Suites(const AnyHash& hash) {
+  return digestSuites(hash, makeBLAKE2s256Tests, {});
+}
+std::vector<Test> makeRIPEMD160Suites(const AnyHash& hash) {
+  return digestSuites(hash, makeRIPEMD160Tests, {makeRFC2286HMACTests});
+}
+std::vector<Test> makeSM3Suites(const AnyHash& hash) {
+  return digestSuites(hash, makeSM3Tests, {});
 }
 
 std::vector<Test> makeAESSuites(const AnyBlockCipher& cipher) {

@@ -54,9 +54,9 @@ std::string_view vectorAlgorithm(const AnyHash& hash, std::span<const std::strin
     long output;
     long block;
   };
-  static constexpr Lengths kLengths[] = {{"MD5", 128, 512},     {"SHA1", 160, 512},
-                                         {"SHA224", 224, 512},  {"SHA256", 256, 512},
-                                         {"SHA384", 384, 1024}, {"SHA512", 512, 1024}};
+  static constexpr Lengths kLengths[] = {
+      {"MD5", 128, 512},     {"SHA1", 160, 512},    {"SHA224", 224, 512},   {"SHA256", 256, 512},
+      {"SHA384", 384, 1024}, {"SHA512", 512, 1024}, {"RIPEMD160", 160, 512}};
   std::string names;
   for (const std::string_view name : supported) {
     for (const Lengths& lengths : kLengths) {

@@ -32,7 +32,8 @@ void checkMacs(const KnownAnswer& answer, const AnyHash& hash, const ByteString&
 std::size_t checkedLength(const KnownAnswer& answer, std::string_view lengthField,
                           std::string_view bytesField, const ByteString& bytes);
 
-/// The one name of `supported` ("MD5", "SHA1", "SHA224", "SHA256", "SHA384", "SHA512") whose
+/// The one name of `supported` ("MD5", "SHA1", "SHA224", "SHA256", "SHA384", "SHA512",
+/// "RIPEMD160") whose
 /// output and block lengths `hash` reports. Throws std::invalid_argument saying that `vectors`
 /// (such as "RFC 4231 has HMAC vectors") exist only for those, when there is none.
 std::string_view vectorAlgorithm(const AnyHash& hash, std::span<const std::string_view> supported,

@@ -40,6 +40,11 @@ std::vector<Test> rfcHMACTests(const AnyHash& hash, std::string_view rfc,
 
 }  // namespace
 
+std::vector<Test> makeRFC2286HMACTests(const AnyHash& hash) {
+  static constexpr std::string_view kAlgorithms[] = {"RIPEMD160"};
+  return rfcHMACTests(hash, "RFC2286", kAlgorithms);
+}
+
 std::vector<Test> makeRFC4231HMACTests(const AnyHash& hash) {
   static constexpr std::string_view kAlgorithms[] = {"SHA224", "SHA256", "SHA384", "SHA512"};
   return rfcHMACTests(hash, "RFC4231", kAlgorithms);

@@ -30,6 +30,7 @@ constexpr VectorDirectory kDirectories[] = {
     {"Test/KAT_XTS",             "COUNT",   "COUNT"},
     {"Test/KAT_GCM",             "Count",   "Count"},
     {"Test/KAT_CCM",             "Count",   "Count"},
+    {"Test/KAT_HASHES",          "Len",     "Len"},
 };
 // clang-format on
 

@@ -23,6 +23,11 @@
 ///                       (make…MonteTests), makeHashChunkingTests, the hash laws with Other (no
 ///                       published long-message digests), makeKDFHookOracleTests,
 ///                       makeWycheproofHashTests (HMAC)
+///   makeBLAKE2b512Suites, makeBLAKE2s256Suites, makeRIPEMD160Suites, makeSM3Suites
+///                       the algorithm's vectors (make…Tests), makeHashChunkingTests, the hash
+///                       laws with Other, makeRFC2286HMACTests for RIPEMD-160,
+///                       makeKDFHookOracleTests. Not Wycheproof's files: they are chosen by output
+///                       and block length, which these share with SHA-1, SHA-256 and SHA-512
 ///   makeAESSuites       makeAESTests, makeAESCTRTests, makeAESCTREdgeTests,
 ///                       makeBlockCipherContinuationTests, the cipher laws, makeCMACTests,
 ///                       makeKeyWrapTests, makeXTSTests, makeGCMTests, makeCCMTests, the
@@ -85,6 +90,12 @@ std::vector<Test> makeSHA3_224Suites(const AnyHash& hash);
 std::vector<Test> makeSHA3_256Suites(const AnyHash& hash);
 std::vector<Test> makeSHA3_384Suites(const AnyHash& hash);
 std::vector<Test> makeSHA3_512Suites(const AnyHash& hash);
+/// The algorithm's vectors, makeHashChunkingTests, the hash laws, makeRFC2286HMACTests for
+/// RIPEMD-160, then makeKDFHookOracleTests.
+std::vector<Test> makeBLAKE2b512Suites(const AnyHash& hash);
+std::vector<Test> makeBLAKE2s256Suites(const AnyHash& hash);
+std::vector<Test> makeRIPEMD160Suites(const AnyHash& hash);
+std::vector<Test> makeSM3Suites(const AnyHash& hash);
 /// makeAESTests, makeAESCTRTests, makeAESCTREdgeTests, makeBlockCipherContinuationTests, the
 /// cipher laws, makeCMACTests, makeKeyWrapTests, makeXTSTests, makeGCMTests, makeCCMTests, the
 /// construction laws, then makeWycheproofBlockCipherTests for AES.
@@ -148,6 +159,10 @@ KAVRIT_HASH_BUNDLE(makeSHA3_224Suites)
 KAVRIT_HASH_BUNDLE(makeSHA3_256Suites)
 KAVRIT_HASH_BUNDLE(makeSHA3_384Suites)
 KAVRIT_HASH_BUNDLE(makeSHA3_512Suites)
+KAVRIT_HASH_BUNDLE(makeBLAKE2b512Suites)
+KAVRIT_HASH_BUNDLE(makeBLAKE2s256Suites)
+KAVRIT_HASH_BUNDLE(makeRIPEMD160Suites)
+KAVRIT_HASH_BUNDLE(makeSM3Suites)
 #undef KAVRIT_HASH_BUNDLE
 #define KAVRIT_CIPHER_BUNDLE(NAME)           \
   template <BlockCipher K>                   \

@@ -1,8 +1,9 @@
 #pragma once
 
 /// @file
-/// Known-answer suites of HMAC from the test cases of RFC 4231 (HMAC-SHA-224, -256, -384 and -512)
-/// and RFC 2202 (HMAC-MD5 and HMAC-SHA-1), in Test/KAT_HMAC_RFC of the data directory.
+/// Known-answer suites of HMAC from the test cases of RFC 4231 (HMAC-SHA-224, -256, -384 and -512),
+/// RFC 2202 (HMAC-MD5 and HMAC-SHA-1) and RFC 2286 (HMAC-RIPEMD-160), in Test/KAT_HMAC_RFC of the
+/// data directory.
 
 #include <vector>
 
@@ -26,7 +27,16 @@ std::vector<Test> makeRFC4231HMACTests(const AnyHash& hash);
 /// "RFC2202HMACSHA1-<COUNT>".
 std::vector<Test> makeRFC2202HMACTests(const AnyHash& hash);
 
+/// The same for RFC 2286 (HMAC-RIPEMD-160, 160/512 bits), from
+/// Test/KAT_HMAC_RFC/RFC2286-RIPEMD160.rsp: "RFC2286HMACRIPEMD160-1" … "-7" (cases 6 and 7 with
+/// 80-byte keys). A type of SHA-1's lengths is taken for RIPEMD-160 and fails every test.
+std::vector<Test> makeRFC2286HMACTests(const AnyHash& hash);
+
 /// The same for digest type D.
+template <Hash D>
+std::vector<Test> makeRFC2286HMACTests() {
+  return makeRFC2286HMACTests(anyHash<D>());
+}
 template <Hash D>
 std::vector<Test> makeRFC4231HMACTests() {
   return makeRFC4231HMACTests(anyHash<D>());
@@ -44,6 +54,10 @@ std::vector<Test> makeRFC4231HMACTests(const D& /*digest*/) {
 template <Hash D>
 std::vector<Test> makeRFC2202HMACTests(const D& /*digest*/) {
   return makeRFC2202HMACTests<D>();
+}
+template <Hash D>
+std::vector<Test> makeRFC2286HMACTests(const D& /*digest*/) {
+  return makeRFC2286HMACTests<D>();
 }
 
 }  // namespace kavrit::test
