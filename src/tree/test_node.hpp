@@ -1,8 +1,8 @@
 #pragma once
 
-// What a Test holds. A suite makes thousands of leaves, so a leaf is one allocation: a unit case
-// keeps its body in its own node, and a known-answer case takes its location from the vector it
-// holds instead of a copy of the file's path.
+// What a Test holds. A suite makes thousands of leaves, so a leaf is one allocation: a node kind
+// defined elsewhere (a known-answer case, say) keeps its body in the node and can take its
+// location from what it holds instead of a copy of the file's path.
 
 #include <memory>
 #include <optional>
@@ -36,15 +36,6 @@ namespace detail {
 /// Makes Tests from nodes of kinds the library defines outside test_tree.cpp.
 struct TestAccess {
   static Test wrap(std::shared_ptr<const Test::Node> node) { return Test(std::move(node)); }
-};
-
-/// A unit case whose body is a callable object kept in the node.
-template <class Body>
-struct InlineCaseNode : Test::Node {
-  InlineCaseNode(std::string name, Body body)
-      : Node(Test::Kind::Case, std::move(name)), body(std::move(body)) {}
-  void run() const override { body(); }
-  Body body;
 };
 
 }  // namespace detail
