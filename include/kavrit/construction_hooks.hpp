@@ -117,3 +117,26 @@
       return detail::GENERIC(key, blockBytes<K>(), a, b, c, d);                   \
     }                                                                             \
   }
+
+// The general form, for the AEAD, stream-cipher and MAC interfaces: `own_ID<T>` when T has a
+// member NAME that a `const T&` (or, with SELF = T&, a `T&`) can call with ARGS of the parameters
+// PARAMS, giving exactly RESULT; `names_ID<T>` when T has a member called NAME at all; and
+// `requireShape_ID<T>()`, failing to compile for a type that names the member without its shape.
+// PARAMS and ARGS are parenthesised, e.g. `(const ByteString& a, const ByteString& b)` and
+// `(a, b)`; ID tells apart members of one name in two interfaces.
+#define KAVRIT_HOOK_PARAMS(...) __VA_ARGS__
+#define KAVRIT_MEMBER_HOOK(ID, SELF, NAME, RESULT, PARAMS, ARGS, SHAPE, WHAT)       \
+  template <class T>                                                                \
+  inline constexpr bool own_##ID = requires(SELF self, KAVRIT_HOOK_PARAMS PARAMS) { \
+    { self.NAME ARGS } -> std::same_as<RESULT>;                                     \
+  };                                                                                \
+  template <class T>                                                                \
+  inline constexpr bool names_##ID =                                                \
+      (requires { &T::NAME; }) ||                                                   \
+      (requires(T & self, KAVRIT_HOOK_PARAMS PARAMS) { self.NAME ARGS; });          \
+  template <class T>                                                                \
+  constexpr void requireShape_##ID() {                                              \
+    static_assert(own_##ID<T> || !names_##ID<T>,                                    \
+                  "the " WHAT " type has a member named `" #NAME                    \
+                  "` that kavrit cannot call: it must be `" SHAPE "`");             \
+  }

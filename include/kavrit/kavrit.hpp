@@ -1,9 +1,12 @@
 #pragma once
 
 /// @file
-/// The whole cipher-and-hash interface that implementations are adapted to.
+/// The whole interface (block ciphers, hashes, AEADs, stream ciphers, MACs) that implementations
+/// are adapted to.
 
+#include "kavrit/aead.hpp"
 #include "kavrit/block_cipher.hpp"
+#include "kavrit/block_cipher_aead.hpp"
 #include "kavrit/byte_string.hpp"
 #include "kavrit/cbc_pad.hpp"
 #include "kavrit/ccm.hpp"
@@ -12,5 +15,7 @@
 #include "kavrit/hash.hpp"
 #include "kavrit/kdf.hpp"
 #include "kavrit/key_wrap.hpp"
+#include "kavrit/mac.hpp"
 #include "kavrit/padding.hpp"
+#include "kavrit/stream_cipher.hpp"
 #include "kavrit/xts.hpp"
