@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "hook_description.hpp"
+
 namespace kavrit::test {
 
 std::string_view chainedModeName(ChainedMode mode) {
@@ -29,15 +31,7 @@ std::string_view chainedModeName(ChainedMode mode) {
 
 std::size_t AnyBlockCipher::blockBytes() const { return blockBytesOf(blockSize()); }
 
-namespace {
-
-std::string ownAndKavrit(const std::string& ownText, const std::string& kavritText) {
-  if (ownText.empty()) return "kavrit " + kavritText;
-  if (kavritText.empty()) return "own " + ownText;
-  return "own " + ownText + ", kavrit " + kavritText;
-}
-
-}  // namespace
+using detail::ownAndKavrit;
 
 std::string describeModeImplementations(const AnyBlockCipher& cipher) {
   const std::vector<std::string_view> own = cipher.ownHooks();
@@ -77,16 +71,7 @@ std::string describeModeImplementations(const AnyBlockCipher& cipher) {
 
 std::string describeConstructionImplementations(const AnyBlockCipher& cipher,
                                                 std::span<const std::string_view> entries) {
-  const std::vector<std::string_view> own = cipher.ownConstructionHooks();
-  std::string ownText;
-  std::string kavritText;
-  for (const std::string_view entry : entries) {
-    std::string& text =
-        std::find(own.begin(), own.end(), entry) != own.end() ? ownText : kavritText;
-    if (!text.empty()) text += '/';
-    text += entry;
-  }
-  return ownAndKavrit(ownText, kavritText);
+  return detail::describeHooks(cipher.ownConstructionHooks(), entries);
 }
 
 }  // namespace kavrit::test

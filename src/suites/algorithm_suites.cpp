@@ -1,7 +1,6 @@
 #include "kavrit/test/algorithm_suites.hpp"
 
 #include <cstddef>
-#include <iterator>
 #include <string_view>
 #include <utility>
 
@@ -37,35 +36,17 @@
 #include "kavrit/test/twofish.hpp"
 #include "kavrit/test/wycheproof.hpp"
 #include "kavrit/test/xts.hpp"
+#include "quick_trees.hpp"
 
 namespace kavrit::test {
 
 namespace {
 
+using detail::appendQuick;
+using detail::withoutSlow;
+
 void append(std::vector<Test>& suites, std::vector<Test> trees) {
-  suites.insert(suites.end(), std::make_move_iterator(trees.begin()),
-                std::make_move_iterator(trees.end()));
-}
-
-bool isSlowGroup(const Test& tree) {
-  return tree.kind() == Test::Kind::Group && tree.name() == "Slow";
-}
-
-// A tree without its groups named "Slow", at any depth (millions of PBKDF2 iterations, messages
-// of a MiB): a bundle is what runs on every build, and those groups are for a runner to ask for.
-Test withoutSlow(const Test& tree) {
-  if (tree.kind() != Test::Kind::Group) return tree;
-  std::vector<Test> kept;
-  for (const Test& child : tree.children()) {
-    if (!isSlowGroup(child)) kept.push_back(withoutSlow(child));
-  }
-  return testGroup(tree.name(), std::move(kept));
-}
-
-void appendQuick(std::vector<Test>& suites, const std::vector<Test>& trees) {
-  for (const Test& tree : trees) {
-    if (!isSlowGroup(tree)) suites.push_back(withoutSlow(tree));
-  }
+  detail::appendTrees(suites, std::move(trees));
 }
 
 // The laws of the constructions over a block function: a type's own construction members against

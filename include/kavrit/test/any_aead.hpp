@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -56,6 +57,10 @@ class AnyAead {
   /// The lazy entry points the key type brings itself (see kavrit::ownAeadHooks).
   [[nodiscard]] virtual std::vector<std::string_view> ownHooks() const = 0;
 };
+
+/// Which lazy entry points a suite tests: "kavrit sealLazy/openLazy", "own sealLazy, kavrit
+/// openLazy", ...
+std::string describeAEADImplementations(const AnyAead& aead);
 
 namespace detail {
 

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -39,6 +40,9 @@ class AnyMac {
   /// The lazy entry point the key type brings itself (see kavrit::ownMacHooks).
   [[nodiscard]] virtual std::vector<std::string_view> ownHooks() const = 0;
 };
+
+/// Which lazy entry point a suite tests: "kavrit tagLazy" or "own tagLazy".
+std::string describeMACImplementation(const AnyMac& mac);
 
 namespace detail {
 

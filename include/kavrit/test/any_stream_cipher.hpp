@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -44,6 +45,9 @@ class AnyStreamCipher {
   /// The lazy entry point the stream type brings itself (see kavrit::ownStreamCipherHooks).
   [[nodiscard]] virtual std::vector<std::string_view> ownHooks() const = 0;
 };
+
+/// Which lazy entry point a suite tests: "kavrit applyLazy" or "own applyLazy".
+std::string describeStreamCipherImplementation(const AnyStreamCipher& cipher);
 
 namespace detail {
 
