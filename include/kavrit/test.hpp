@@ -62,3 +62,8 @@
 // through the constructions.
 #include "kavrit/test/construction_oracles.hpp"
 #include "kavrit/test/long_constructions.hpp"
+
+// The laws of AEADs, stream ciphers and MACs.
+#include "kavrit/test/aead_props.hpp"
+#include "kavrit/test/mac_props.hpp"
+#include "kavrit/test/stream_cipher_props.hpp"
