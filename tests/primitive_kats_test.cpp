@@ -13,10 +13,12 @@
 #include <vector>
 
 #include "kat_fixture.hpp"
+#include "kavrit/block_cipher_aead.hpp"
 #include "kavrit/test/chacha20.hpp"
 #include "kavrit/test/paths.hpp"
 #include "kavrit/test/rc4.hpp"
 #include "kavrit/test/wycheproof_aead.hpp"
+#include "openssl/openssl_aes.hpp"
 #include "reference_chacha_rc4.hpp"
 #include "vectors/wycheproof_file.hpp"
 
@@ -160,6 +162,19 @@ TEST(PrimitiveKats, WycheproofChaCha20Poly1305) {
     }
   };
   EXPECT_EQ(failingCount(makeWycheproofXChaCha20Poly1305Tests<SealsAnyNonce>()), 314u);
+  setNoteSink(quiet);
+}
+
+// Any aead file runs over GcmAead: its 39 valid tests of IVs other than 96 bits check the refusal
+// GcmAead declares, and its empty IVs are refused for their length.
+TEST(PrimitiveKats, WycheproofGcmFileOverGcmAead) {
+  const NoteSink quiet = setNoteSink([](const std::string&) {});
+  const std::size_t before = wycheproofOutsideDeclarationCount();
+  const Tests tests = makeWycheproofTests<GcmAead<examples::AES128>>(
+      getDataFileName("Test/WYCHEPROOF/aes_gcm_test.json"));
+  EXPECT_EQ(tests.size(), 108u);
+  EXPECT_EQ(caseNames(tests, true), std::vector<std::string>{});
+  EXPECT_EQ(wycheproofOutsideDeclarationCount() - before, 39u);
   setNoteSink(quiet);
 }
 
