@@ -2,7 +2,7 @@
 """Bring the NIST known-answer vector files used by the tests into data/Test.
 
 AES, AES-CTR (RFC 3686), SHA, SHA Monte Carlo, SHA-3, SHA-3 Monte Carlo, BLAKE2b-512,
-BLAKE2s-256, RIPEMD-160, SM3, Camellia
+BLAKE2s-256, RIPEMD-160, SM3, ChaCha20, Poly1305, ChaCha20-Poly1305, RC4, Camellia
 CBC/CFB/OFB, CMAC, key wrap and GCM (selections), CCM, Triple-DES (ECB, CBC, CFB64,
 OFB), Camellia ECB (rewritten in NIST form) and XTS files come from
 Debian's python3-cryptography-vectors package; the HMAC file and the SP 800-38A
@@ -123,8 +123,29 @@ RECORD_KEYS = {
     "KAT_XTS": b"COUNT",
     "KAT_GCM": b"Count",
     "KAT_CCM": b"Count",
+    "KAT_CHACHA20": b"COUNT",
+    "KAT_POLY1305": b"COUNT",
+    "KAT_CHACHA20_POLY1305": b"COUNT",
+    "KAT_RC4": b"COUNT",
     "WYCHEPROOF": b'"tcId"',
 }
+
+# ChaCha20, Poly1305, ChaCha20-Poly1305 and RC4: the package's files in NIST form, copied
+# unchanged. Each entry: folder, source (below the package), file written, records, and the fields
+# every record must have (exactly these, in this order).
+PRIMITIVE_FILES = [
+    ("CHACHA20", "ciphers/ChaCha20/rfc7539.txt", "RFC7539.rsp", 3,
+     [b"COUNT", b"KEY", b"NONCE", b"INITIAL_BLOCK_COUNTER", b"PLAINTEXT", b"CIPHERTEXT"]),
+    ("POLY1305", "poly1305/rfc7539.txt", "RFC7539.rsp", 11, [b"COUNT", b"KEY", b"MSG", b"TAG"]),
+    ("CHACHA20_POLY1305", "ciphers/ChaCha20Poly1305/boringssl.txt", "BoringSSL.rsp", 66,
+     [b"COUNT", b"KEY", b"NONCE", b"IN", b"AD", b"CT", b"TAG"]),
+    ("CHACHA20_POLY1305", "ciphers/ChaCha20Poly1305/openssl.txt", "OpenSSL.rsp", 5,
+     [b"COUNT", b"Key", b"IV", b"AAD", b"Tag", b"Plaintext", b"Ciphertext"]),
+] + [
+    ("RC4", f"ciphers/ARC4/rfc-6229-{bits}.txt", f"RFC6229-{bits}.rsp", 36,
+     [b"COUNT", b"KEY", b"OFFSET", b"PLAINTEXT", b"CIPHERTEXT"])
+    for bits in (40, 56, 64, 80, 128, 192, 256)
+]
 
 # CMAC (SP 800-38B): the package's four files, copied unchanged.
 CMAC_FILES = {"nist-800-38b-aes128.txt": 4, "nist-800-38b-aes192.txt": 4, "nist-800-38b-aes256.txt": 4,
@@ -197,6 +218,13 @@ PUB_CAMELLIA = "OpenSSL's Camellia test vectors in NIST form (python3-cryptograp
 PUB_HMAC_RFC = "RFC 2202 and RFC 4231 HMAC test cases (python3-cryptography-vectors)"
 PUB_HMAC_RFC2286 = "RFC 2286 HMAC-RIPEMD-160 test cases (python3-cryptography-vectors)"
 PUB_OTHER_HASHES = "BLAKE2, RIPEMD-160 and SM3 digests in Len/Msg/MD form (python3-cryptography-vectors)"
+PUB_PRIMITIVES = {
+    "CHACHA20": "RFC 7539 ChaCha20 test vectors in NIST form (python3-cryptography-vectors)",
+    "POLY1305": "RFC 7539 Poly1305 test vectors in NIST form (python3-cryptography-vectors)",
+    "CHACHA20_POLY1305": "BoringSSL's and OpenSSL's ChaCha20-Poly1305 test vectors in NIST form "
+                         "(python3-cryptography-vectors)",
+    "RC4": "RFC 6229 RC4 keystream test vectors in NIST form (python3-cryptography-vectors)",
+}
 PUB_HKDF = "RFC 5869 HKDF test cases (python3-cryptography-vectors)"
 PUB_PBKDF2 = "RFC 6070 PBKDF2-HMAC-SHA1 test vectors (python3-cryptography-vectors)"
 PUB_CMAC = "NIST SP 800-38B CMAC examples (python3-cryptography-vectors)"
@@ -928,6 +956,40 @@ def import_other_hashes(source, out_dir, written, origins, report):
         report.append(f"  {name[:-4]:<10} {records:5d} records")
 
 
+def field_names_by_record(data):
+    """The field names of each record, in order: body lines from one COUNT line to the next."""
+    records = []
+    for line in data.split(b"\n"):
+        line = line.replace(b"\r", b"")
+        if line.startswith(b"#") or not line.strip() or line.startswith(b"["):
+            continue
+        name = b"".join(line.split(b"=", 1)[0].split())
+        if name == b"COUNT":
+            records.append([])
+        if records:
+            records[-1].append(name)
+    return records
+
+
+def import_primitives(source, dirs, written, origins, report):
+    for folder, original, name, expected, fields in PRIMITIVE_FILES:
+        src = source / original
+        if not src.is_file():
+            raise VectorImportError(f"missing source file {src}")
+        data = src.read_bytes()
+        records = field_names_by_record(data)
+        if len(records) != expected or count_records(data, b"COUNT") != expected:
+            raise VectorImportError(f"{src}: {len(records)} records, expected {expected}")
+        for index, record in enumerate(records):
+            # OpenSSL's file marks its forged tag with a Result line after the fields.
+            if record[:len(fields)] != fields or any(f != b"Result" for f in record[len(fields):]):
+                raise VectorImportError(f"{src}: record {index} has the fields {record}, expected {fields}")
+        out_dir = dirs[folder]
+        written[out_dir / name] = data
+        origins[out_dir / name] = (PUB_PRIMITIVES[folder], original)
+        report.append(f"  {folder:<17} {name:<14} {expected:3d} records")
+
+
 HKDF_FILES = [("rfc-5869-HKDF-SHA1.txt", "RFC5869-SHA1.rsp", "SHA-1", [4, 5, 6, 7]),
               ("rfc-5869-HKDF-SHA256.txt", "RFC5869-SHA256.rsp", "SHA-256", [1, 2, 3])]
 HKDF_FIELDS = [b"COUNT", b"Hash", b"IKM", b"L", b"OKM", b"PRK", b"info", b"salt"]
@@ -1084,6 +1146,7 @@ def main(argv):
         dirs.update({name: output / f"KAT_{name}" for name in ("HMAC_RFC", "HKDF", "PBKDF2")})
         dirs["XTS"] = output / "KAT_XTS"
         dirs["HASHES"] = output / "KAT_HASHES"
+        dirs.update({name: output / f"KAT_{name}" for name in ("CHACHA20", "POLY1305", "CHACHA20_POLY1305", "RC4")})
         dirs["WYCHEPROOF"] = output / "WYCHEPROOF"
         # Nothing is written until every check has passed.
         written = {}
@@ -1100,6 +1163,7 @@ def main(argv):
                          "SHA-3")
         import_rfc_hmac(source, dirs["HMAC_RFC"], written, origins, report)
         import_other_hashes(source, dirs["HASHES"], written, origins, report)
+        import_primitives(source, dirs, written, origins, report)
         import_hkdf(source, dirs["HKDF"], written, origins, report)
         import_pbkdf2(source, dirs["PBKDF2"], written, origins, report)
         import_cmac(source, dirs["CMAC"], written, origins, report)

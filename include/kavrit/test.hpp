@@ -54,6 +54,12 @@
 // Wycheproof's vectors: what the constructions must refuse.
 #include "kavrit/test/wycheproof.hpp"
 
+// Stream ciphers, MACs and AEADs: ChaCha20, Poly1305, ChaCha20-Poly1305 and RC4 known answers,
+// and Wycheproof's AEAD files.
+#include "kavrit/test/chacha20.hpp"
+#include "kavrit/test/rc4.hpp"
+#include "kavrit/test/wycheproof_aead.hpp"
+
 // What GCM, CCM, KW and KWP must refuse: short, cut and flipped tags, changed integrity values,
 // KWP lengths and padding.
 #include "kavrit/test/refusal_laws.hpp"

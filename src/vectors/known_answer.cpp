@@ -109,6 +109,34 @@ std::string releasedText(const ByteString& bytes) {
          (bytes.empty() ? std::string() : ": " + toHex(bytes));
 }
 
+// A value written as quoted text (`IN= "Ladies and ..."`, BoringSSL's form): the bytes of the
+// printable ASCII characters between the quotes. Throws std::invalid_argument saying what is wrong.
+ByteString quotedBytes(std::string_view value) {
+  const std::size_t close = value.find('"', 1);
+  if (close == std::string_view::npos) {
+    throw std::invalid_argument("quoted text " + abbreviated(value) + " has no closing '\"'");
+  }
+  if (close + 1 != value.size()) {
+    throw std::invalid_argument("\"" + abbreviated(value.substr(close + 1)) +
+                                "\" after the closing '\"' of quoted text; a quoted value is "
+                                "one string");
+  }
+  const std::string_view inner = value.substr(1, close - 1);
+  ByteString out;
+  out.reserve(inner.size());
+  for (std::size_t i = 0; i < inner.size(); ++i) {
+    const auto c = static_cast<unsigned char>(inner[i]);
+    if (c < 0x20 || c > 0x7E) {
+      throw std::invalid_argument(
+          "quoted text holds the byte " + toHex(ByteString{c}) + " at character " +
+          std::to_string(i + 1) +
+          "; quoted text is printable ASCII, other bytes are written in hex");
+    }
+    out.push_back(c);
+  }
+  return out;
+}
+
 }  // namespace
 
 std::shared_ptr<const ParsedFile> loadVectorFile(const std::string& path,
@@ -195,6 +223,11 @@ std::string_view KnownAnswer::text(std::string_view field) const {
 
 ByteString KnownAnswer::bytes(std::string_view field) const {
   const std::string_view value = text(field);
+  if (value.starts_with('"')) {
+    for (const FieldView one : ref_.fields()) {
+      if (one.name == field) return bytes(one);
+    }
+  }
   try {
     return hexStringToBS(value);
   } catch (const std::invalid_argument& e) {
@@ -203,6 +236,15 @@ ByteString KnownAnswer::bytes(std::string_view field) const {
 }
 
 ByteString KnownAnswer::bytes(const FieldView& field) const {
+  if (field.value.starts_with('"')) {
+    try {
+      return quotedBytes(field.value);
+    } catch (const std::invalid_argument& e) {
+      // Pointed at the field's own line: a quoted value is one line of text to fix.
+      throw std::invalid_argument(vectorErrorText(
+          path(), field.line, name(), "field " + std::string(field.name) + ": " + e.what()));
+    }
+  }
   try {
     return hexStringToBS(field.value);
   } catch (const std::invalid_argument& e) {

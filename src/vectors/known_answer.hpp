@@ -107,7 +107,10 @@ class KnownAnswer {
 
   /// The record's field `field`, which the suite requires; fails naming it when absent.
   [[nodiscard]] std::string_view text(std::string_view field) const;
-  /// Hex decoding of a record field, or of a head line of its category.
+  /// Hex decoding of a record field, or of a head line of its category. A record field written
+  /// as quoted text (`IN= "Ladies and ..."`) stands for the bytes of its printable ASCII
+  /// characters; malformed quoted text throws std::invalid_argument naming the file and the
+  /// field's own line.
   [[nodiscard]] ByteString bytes(std::string_view field) const;
   [[nodiscard]] ByteString headBytes(std::string_view field) const;
   /// Hex decoding of one given field of the record (where a name occurs more than once).

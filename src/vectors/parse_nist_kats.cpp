@@ -134,16 +134,20 @@ bool isHeadLine(const Line& line) { return firstChar(line) == '['; }
 
 // Body line: every white-space character removed, then split at the first '='. The '=' byte
 // never occurs inside a multi-byte character, so the split can go by bytes. Runs of plain ASCII
-// are copied whole; only other bytes go through the UTF-8 decoder.
+// are copied whole; only other bytes go through the UTF-8 decoder. A value whose first character
+// is '"' is quoted text (BoringSSL's `IN= "Ladies and ..."`): its spaces stay, up to the last
+// character that is not white space; other white space goes as elsewhere.
 KatField parseBodyLine(const Line& line) {
   KatField field;
   std::string* target = &field.name;
+  bool quoted = false;
   const auto* p = reinterpret_cast<const unsigned char*>(line.bytes.data());
   const std::size_t size = line.bytes.size();
   std::size_t at = 0;
   while (at < size) {
     const std::size_t run = at;
     while (at < size && !kBodyRunStop[p[at]]) ++at;
+    if (target == &field.value && field.value.empty() && at > run && p[run] == '"') quoted = true;
     target->append(line.bytes.data() + run, at - run);
     if (at == size) break;
     if (p[at] == '=') {
@@ -156,8 +160,11 @@ KatField parseBodyLine(const Line& line) {
       continue;
     }
     const Char c = charAt(p + at, size - at);
-    if (!c.whiteSpace) target->append(line.bytes.data() + at, c.length);
+    if (!c.whiteSpace || (quoted && p[at] == ' ')) target->append(line.bytes.data() + at, c.length);
     at += c.length;
+  }
+  if (quoted) {
+    while (field.value.back() == ' ') field.value.pop_back();  // the leading '"' stays
   }
   return field;
 }

@@ -31,6 +31,10 @@ constexpr VectorDirectory kDirectories[] = {
     {"Test/KAT_GCM",             "Count",   "Count"},
     {"Test/KAT_CCM",             "Count",   "Count"},
     {"Test/KAT_HASHES",          "Len",     "Len"},
+    {"Test/KAT_CHACHA20",        "COUNT",   "COUNT"},
+    {"Test/KAT_POLY1305",        "COUNT",   "COUNT"},
+    {"Test/KAT_CHACHA20_POLY1305", "COUNT", "COUNT"},
+    {"Test/KAT_RC4",             "COUNT",   "COUNT"},
 };
 // clang-format on
 

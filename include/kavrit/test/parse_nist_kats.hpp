@@ -87,7 +87,10 @@ std::vector<KatCategory> parseCategories(std::string_view recordKey, std::string
 /// Head lines lose every '[' and ']', split at the first '=' and have the name
 /// and value trimmed of white space. Body lines lose all white space and split
 /// at the first '='. Without '=' the whole line is the name and the value is
-/// empty. Never throws (other than std::bad_alloc).
+/// empty. A value whose first character is '"' is quoted text, as BoringSSL's
+/// files write it (`IN= "Ladies and Gentlemen"`): it keeps its spaces (U+0020)
+/// up to its last character that is not white space, and loses its other white
+/// space; the quotes stay in the value. Never throws (other than std::bad_alloc).
 std::vector<KatCategory> getCategories(std::string_view recordKey,
                                        const std::vector<std::string>& lines);
 
