@@ -99,18 +99,15 @@ class ReferenceAesGcmSiv {
   // The per-nonce authentication key and encryption key: the first 8 bytes of AES under the key
   // of LE32(i) || nonce, for i = 0, 1 and then 2, 3 (and 4, 5 for a 256-bit key).
   Keys derive(const ByteString& nonce) const {
-    constexpr std::uint8_t kBlocks = 2 + KeyBits / 64;
-    ByteString in;
-    for (std::uint8_t i = 0; i < kBlocks; ++i) {
-      in.insert(in.end(), {i, 0, 0, 0});
-      in.insert(in.end(), nonce.begin(), nonce.end());
+    constexpr std::size_t kBlocks = 2 + KeyBits / 64;
+    ByteString in(16 * kBlocks);
+    for (std::size_t i = 0; i < kBlocks; ++i) {
+      in[16 * i] = static_cast<std::uint8_t>(i);
+      for (std::size_t j = 0; j < 12; ++j) in[16 * i + 4 + j] = nonce[j];
     }
     const ByteString out = key_.encryptBlock(in);
-    ByteString halves;
-    for (std::size_t i = 0; i < kBlocks; ++i) {
-      halves.insert(halves.end(), out.begin() + static_cast<long>(16 * i),
-                    out.begin() + static_cast<long>(16 * i + 8));
-    }
+    ByteString halves(8 * kBlocks);
+    for (std::size_t i = 0; i < halves.size(); ++i) halves[i] = out[16 * (i / 8) + i % 8];
     return {load(halves.data()), *Aes::buildKey(ByteString(halves.begin() + 16, halves.end()))};
   }
 
