@@ -4,7 +4,9 @@
 #   the baseline   a GoogleTest file with one trivial test;
 #   N types        a file registering the full set of suites for N distinct key or digest types
 #                  (even-numbered types AES-128 keys, odd-numbered ones SHA-256 digests, both over
-#                  the OpenSSL adapters of examples/openssl).
+#                  the OpenSSL adapters of examples/openssl); with KAVRIT_COMPILE_KIND=primitives,
+#                  N distinct AEAD, stream-cipher and MAC types in turn (ChaCha20-Poly1305,
+#                  ChaCha20 and Poly1305 over OpenSSL), each registering its per-algorithm bundle.
 # For each it prints wall seconds and peak compiler memory (GNU time), compile and link, and for
 # each N the cost per added type over the baseline measured just before it. The machine may be
 # shared: memory is the robust figure, seconds are noisy, hence the baseline in the same run.
@@ -18,6 +20,7 @@
 #   KAVRIT_COMPILE_TIMEOUT   seconds one compile may take before it is stopped (900)
 #   KAVRIT_COMPILE_MEMORY_MB address-space cap of one compile in MB, to spare the machine (12000)
 #   KAVRIT_COMPILE_KEEP=1    keep the generated files and programs (the directory is printed)
+#   KAVRIT_COMPILE_KIND      "blocks-and-hashes" (the default) or "primitives"
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -29,6 +32,11 @@ cxx=${CXX:-g++}
 read -r -a cxxflags <<<"${CXXFLAGS:--std=c++20 -O2}"
 timeout_s=${KAVRIT_COMPILE_TIMEOUT:-900}
 memory_mb=${KAVRIT_COMPILE_MEMORY_MB:-12000}
+kind=${KAVRIT_COMPILE_KIND:-blocks-and-hashes}
+case $kind in
+  blocks-and-hashes | primitives) ;;
+  *) echo "compile_cost: KAVRIT_COMPILE_KIND must be blocks-and-hashes or primitives" >&2; exit 2 ;;
+esac
 
 # Targets per added type, and for the whole 16-type file.
 target_seconds_per_type=1
@@ -158,6 +166,110 @@ EOF
 EOF
 }
 
+generate_primitives() { # generate_primitives <N>: the consumer file with N AEAD/stream/MAC types
+  local n=$1 i
+  cat <<'EOF'
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <utility>
+
+#include "kavrit/gtest/register_tests.hpp"
+#include "kavrit/test/primitive_suites.hpp"
+#include "openssl/openssl_chacha20.hpp"
+
+namespace {
+
+using kavrit::AeadSealed;
+using kavrit::ByteString;
+namespace ex = kavrit::examples;
+
+// One type per I of each kind: a user's distinct AEAD, stream and MAC types.
+template <int I>
+class ChaChaPolyV {
+ public:
+  static long keyLength() { return ex::OpenSSLChaCha20Poly1305::keyLength(); }
+  static long nonceLength() { return ex::OpenSSLChaCha20Poly1305::nonceLength(); }
+  static bool acceptsNonceLength(long bits) {
+    return ex::OpenSSLChaCha20Poly1305::acceptsNonceLength(bits);
+  }
+  static long tagLength() { return ex::OpenSSLChaCha20Poly1305::tagLength(); }
+  static std::optional<ChaChaPolyV> buildKey(const ByteString& bytes) {
+    auto key = ex::OpenSSLChaCha20Poly1305::buildKey(bytes);
+    if (!key) return std::nullopt;
+    return ChaChaPolyV(std::move(*key));
+  }
+  AeadSealed seal(const ByteString& n, const ByteString& a, const ByteString& p) const {
+    return key_.seal(n, a, p);
+  }
+  std::optional<ByteString> open(const ByteString& n, const ByteString& a, const ByteString& c,
+                                 const ByteString& t) const {
+    return key_.open(n, a, c, t);
+  }
+
+ private:
+  explicit ChaChaPolyV(ex::OpenSSLChaCha20Poly1305 key) : key_(std::move(key)) {}
+  ex::OpenSSLChaCha20Poly1305 key_;
+};
+
+template <int I>
+class ChaChaV {
+ public:
+  static long keyLength() { return ex::OpenSSLChaCha20::keyLength(); }
+  static long nonceLength() { return ex::OpenSSLChaCha20::nonceLength(); }
+  static long counterLength() { return ex::OpenSSLChaCha20::counterLength(); }
+  static long blockLength() { return ex::OpenSSLChaCha20::blockLength(); }
+  static std::optional<ChaChaV> start(const ByteString& key, const ByteString& nonce,
+                                      std::uint64_t counter) {
+    auto stream = ex::OpenSSLChaCha20::start(key, nonce, counter);
+    if (!stream) return std::nullopt;
+    return ChaChaV(std::move(*stream));
+  }
+  std::optional<ByteString> apply(const ByteString& data) { return stream_.apply(data); }
+
+ private:
+  explicit ChaChaV(ex::OpenSSLChaCha20 stream) : stream_(std::move(stream)) {}
+  ex::OpenSSLChaCha20 stream_;
+};
+
+template <int I>
+class PolyV {
+ public:
+  static long keyLength() { return ex::OpenSSLPoly1305::keyLength(); }
+  static long tagLength() { return ex::OpenSSLPoly1305::tagLength(); }
+  static std::optional<PolyV> buildKey(const ByteString& bytes) {
+    auto key = ex::OpenSSLPoly1305::buildKey(bytes);
+    if (!key) return std::nullopt;
+    return PolyV(std::move(*key));
+  }
+  ByteString tag(const ByteString& message) const { return key_.tag(message); }
+
+ private:
+  explicit PolyV(ex::OpenSSLPoly1305 key) : key_(std::move(key)) {}
+  ex::OpenSSLPoly1305 key_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  using namespace kavrit::test;
+  using kavrit::gtest::registerTests;
+EOF
+  for ((i = 0; i < n; i++)); do
+    case $((i % 3)) in
+      0) echo "  registerTests(\"ChaChaPoly$i\", makeChaCha20Poly1305Suites<ChaChaPolyV<$i>>());" ;;
+      1) echo "  registerTests(\"ChaCha$i\", makeChaCha20Suites<ChaChaV<$i>>());" ;;
+      2) echo "  registerTests(\"Poly$i\", makePoly1305Suites<PolyV<$i>>());" ;;
+    esac
+  done
+  cat <<'EOF'
+  return RUN_ALL_TESTS();
+}
+EOF
+}
+
 # measure <result-file> <command...>: runs the command under GNU time, capped in time and address
 # space; the result file gets "<seconds> <peak KB>" or, on failure, "FAILED <reason>".
 measure() {
@@ -224,10 +336,15 @@ summary=()
 prev_n="" prev_s="" prev_kb=""
 for n in "${counts[@]}"; do
   compile_and_link "baseline$n" "$work/baseline.cpp" "baseline (gtest, 1 test)"
-  generate "$n" >"$work/types$n.cpp"
-  ciphers=$(((n + 1) / 2))
-  compile_and_link "types$n" "$work/types$n.cpp" \
-    "N=$n ($ciphers AES, $((n - ciphers)) SHA)"
+  if [ "$kind" = primitives ]; then
+    generate_primitives "$n" >"$work/types$n.cpp"
+    label="N=$n ($(((n + 2) / 3)) AEAD, $(((n + 1) / 3)) stream, $((n / 3)) MAC)"
+  else
+    generate "$n" >"$work/types$n.cpp"
+    ciphers=$(((n + 1) / 2))
+    label="N=$n ($ciphers AES, $((n - ciphers)) SHA)"
+  fi
+  compile_and_link "types$n" "$work/types$n.cpp" "$label"
   read -r bs bkb <"$work/baseline$n.compile"
   read -r ts tkb <"$work/types$n.compile"
   if [ "$bs" = FAILED ] || [ "$ts" = FAILED ]; then

@@ -45,6 +45,7 @@
 #include "openssl/openssl_aes.hpp"
 #include "openssl/openssl_camellia.hpp"
 #include "openssl/openssl_digest.hpp"
+#include "primitive_suites.hpp"
 #include "summary.hpp"
 #include "wycheproof_suites.hpp"
 // HMAC from the RFCs, HKDF and PBKDF2.
@@ -384,6 +385,7 @@ int main(int argc, char** argv) {
   buildXTSSuites(builds);
   kavrit::demo::addBoundarySuites(builds);
   kavrit::demo::addWycheproofSuites(builds);
+  kavrit::demo::addPrimitiveSuites(builds);
   addAlgorithmSuites(builds);
   if (withBroken) addBrokenSuites(builds);
   builds.printProblems(std::cout);

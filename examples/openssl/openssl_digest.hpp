@@ -10,9 +10,7 @@
 // legacy providers and fetch again. A digest still missing then throws std::runtime_error, naming
 // it, from every hash and hashStrict.
 
-#include <openssl/err.h>
 #include <openssl/evp.h>
-#include <openssl/provider.h>
 
 #include <memory>
 #include <optional>
@@ -20,28 +18,15 @@
 #include <string>
 
 #include "kavrit/hash.hpp"
+#include "openssl/openssl_evp_support.hpp"
 
 namespace kavrit::examples {
 
 namespace openssl_fetch {
 
 inline const EVP_MD* fetchDigest(const char* name) {
-  EVP_MD* md = EVP_MD_fetch(nullptr, name, nullptr);
-  if (md == nullptr) {
-    // Loading a provider by hand turns off the implicit default one, so default goes in first.
-    if (OSSL_PROVIDER_load(nullptr, "default") != nullptr) {
-      (void)OSSL_PROVIDER_load(nullptr, "legacy");
-    }
-    md = EVP_MD_fetch(nullptr, name, nullptr);
-  }
-  // A failed fetch or load leaves its reasons queued, where the next unrelated check would find
-  // them.
-  ERR_clear_error();
-  if (md == nullptr) {
-    throw std::runtime_error(std::string("OpenSSL: no digest ") + name +
-                             " in the default or legacy provider (is legacy.so in OpenSSL's "
-                             "modules directory, or in OPENSSL_MODULES when that is set?)");
-  }
+  const EVP_MD* md = fetchWithLegacy(EVP_MD_fetch, name);
+  if (md == nullptr) throwMissing("digest", name);
   return md;
 }
 

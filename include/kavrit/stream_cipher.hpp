@@ -6,7 +6,7 @@
 ///
 /// A stream type S is a keystream in progress. It brings (lengths in bits):
 ///
-///     static long keyLength();      // the key length the laws use (start may take others)
+///     static long keyLength();      // the key length the laws use
 ///     static long nonceLength();    // 0 when the cipher takes no nonce
 ///     static long counterLength();  // the width of the block counter; 0 when it has none
 ///     static long blockLength();    // keystream per counter step (512 for ChaCha20)
@@ -14,7 +14,12 @@
 ///                                   std::uint64_t counter);
 ///     std::optional<ByteString> apply(const ByteString& data);
 ///
-/// `start` gives the stream at block `counter`, or nothing for a key or nonce it does not take or
+/// A cipher that takes keys of several lengths (RC4) says which with
+///
+///     static bool acceptsKeyLength(long bits);
+///
+/// without it, `start` takes keys of keyLength() bits only. `start` gives the stream at block
+/// `counter`, or nothing for a key or nonce it does not take or
 /// a counter outside its counter space (any counter but 0 for a cipher without one). `apply` XORs
 /// `data` with the next data.size() bytes of the keystream and moves past them, so any chunking
 /// of a text over successive calls gives what one call gives. The counter does not wrap: a call
@@ -50,6 +55,15 @@ KAVRIT_MEMBER_HOOK(streamApplyLazy, T&, applyLazy, std::optional<ByteString>,
                    "std::optional<ByteString> applyLazy(const LazyByteString& data)",
                    "stream cipher")
 
+template <class S>
+inline constexpr bool own_acceptsKeyLength = requires(long bits) {
+  { S::acceptsKeyLength(bits) } -> std::convertible_to<bool>;
+};
+template <class S>
+inline constexpr bool names_acceptsKeyLength = requires {
+  &S::acceptsKeyLength;
+};
+
 }  // namespace detail
 
 /// A keystream type (see the file comment).
@@ -69,6 +83,20 @@ template <class S>
 constexpr void requireStreamCipherShape() {
   detail::requireShape_streamApply<S>();
   detail::requireShape_streamApplyLazy<S>();
+  static_assert(detail::own_acceptsKeyLength<S> || !detail::names_acceptsKeyLength<S>,
+                "the stream cipher type has a member named `acceptsKeyLength` that kavrit cannot "
+                "call: it must be `static bool acceptsKeyLength(long bits)`");
+}
+
+/// Whether stream type S takes keys of `bits` bits: its own acceptsKeyLength, or keyLength()
+/// alone.
+template <StreamCipher S>
+bool streamAcceptsKeyLength(long bits) {
+  if constexpr (detail::own_acceptsKeyLength<S>) {
+    return static_cast<bool>(S::acceptsKeyLength(bits));
+  } else {
+    return bits == static_cast<long>(S::keyLength());
+  }
 }
 
 /// `stream.apply(data)`.

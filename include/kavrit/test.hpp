@@ -73,3 +73,6 @@
 #include "kavrit/test/aead_props.hpp"
 #include "kavrit/test/mac_props.hpp"
 #include "kavrit/test/stream_cipher_props.hpp"
+
+// Everything for one AEAD, stream cipher or MAC in one call.
+#include "kavrit/test/primitive_suites.hpp"

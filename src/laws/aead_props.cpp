@@ -453,7 +453,7 @@ void longInput(const AnyAead& a, std::size_t n) {
 
 }  // namespace
 
-Test makeAeadPropTests(const AnyAead& a, AeadPropOptions options) {
+Test makeAEADPropTests(const AnyAead& a, AEADPropOptions options) {
   std::vector<Test> members{
       testCase("RoundTripEdgeLengths", [&a] { roundTripEdgeLengths(a); }),
       testProperty("RoundTrip",

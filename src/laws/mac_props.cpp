@@ -179,7 +179,7 @@ void longInput(const AnyMac& m, std::size_t n) {
 
 }  // namespace
 
-Test makeMacPropTests(const AnyMac& m, MacPropOptions options) {
+Test makeMACPropTests(const AnyMac& m, MACPropOptions options) {
   std::vector<Test> members{
       testProperty("LazyStrictEqual", [&m] { lazyStrictEqual(m); }),
       testProperty("TagLength", [&m] { tagLength(m); }),

@@ -218,16 +218,16 @@ std::vector<Test> makeWycheproofChaCha20Poly1305Tests(const AnyAead& aead) {
 std::vector<Test> makeWycheproofXChaCha20Poly1305Tests(const AnyAead& aead) {
   return libraryTests(aead, "xchacha20_poly1305_test.json", kAeadSchema);
 }
-std::vector<Test> makeWycheproofAesEaxTests(const AnyAead& aead) {
+std::vector<Test> makeWycheproofAESEAXTests(const AnyAead& aead) {
   return libraryTests(aead, "aes_eax_test.json", kAeadSchema);
 }
-std::vector<Test> makeWycheproofAesGcmSivTests(const AnyAead& aead) {
+std::vector<Test> makeWycheproofAESGCMSIVTests(const AnyAead& aead) {
   return libraryTests(aead, "aes_gcm_siv_test.json", kAeadSchema);
 }
-std::vector<Test> makeWycheproofAeadAesSivTests(const AnyAead& aead) {
+std::vector<Test> makeWycheproofAEADAESSIVTests(const AnyAead& aead) {
   return libraryTests(aead, "aead_aes_siv_cmac_test.json", kAeadSchema);
 }
-std::vector<Test> makeWycheproofAesSivTests(const AnyAead& aead) {
+std::vector<Test> makeWycheproofAESSIVTests(const AnyAead& aead) {
   return libraryTests(aead, "aes_siv_cmac_test.json", kDaeadSchema);
 }
 

@@ -12,7 +12,7 @@
 
 namespace kavrit::test {
 
-struct AeadPropOptions {
+struct AEADPropOptions {
   /// Adds the group "Slow": "Long1MiB", the long-input case at 1 MiB. Off by default.
   bool slow = false;
 };
@@ -52,19 +52,19 @@ struct AeadPropOptions {
 /// A deterministic AEAD (deterministic(), nonce length 0) gets the same leaves with empty nonces,
 /// without the nonce's bits and without "WrongNonceLengthRefused". With options.slow, then the
 /// group "Slow" with "Long1MiB": "Long64KiBPlus1" at 1 MiB with 256 KiB + 3 bytes of AAD.
-Test makeAeadPropTests(const AnyAead& aead, AeadPropOptions options = {});
+Test makeAEADPropTests(const AnyAead& aead, AEADPropOptions options = {});
 
 /// The same for key type A (a kavrit::Aead or kavrit::DeterministicAead).
 template <class A>
-Test makeAeadPropTests(AeadPropOptions options = {}) {
-  return makeAeadPropTests(anyAead<A>(), options);
+Test makeAEADPropTests(AEADPropOptions options = {}) {
+  return makeAEADPropTests(anyAead<A>(), options);
 }
 
 /// The same, for a caller that has a key value at hand; the value is never read.
 template <class A>
 requires(!std::derived_from<A, AnyAead>) Test
-    makeAeadPropTests(const A& /*key*/, AeadPropOptions options = {}) {
-  return makeAeadPropTests<A>(options);
+    makeAEADPropTests(const A& /*key*/, AEADPropOptions options = {}) {
+  return makeAEADPropTests<A>(options);
 }
 
 }  // namespace kavrit::test

@@ -38,6 +38,8 @@ class AnyStreamCipher {
   [[nodiscard]] virtual long nonceLength() const = 0;
   [[nodiscard]] virtual long counterLength() const = 0;
   [[nodiscard]] virtual long blockLength() const = 0;
+  /// kavrit::streamAcceptsKeyLength: whether start takes keys of `bits` bits.
+  [[nodiscard]] virtual bool acceptsKeyLength(long bits) const = 0;
   /// `S::start`; null when it gives no stream. Whatever the implementation throws passes through.
   [[nodiscard]] virtual std::unique_ptr<AnyStream> start(const ByteString& key,
                                                          const ByteString& nonce,
@@ -76,6 +78,7 @@ class StreamCipherModel final : public AnyStreamCipher {
   long nonceLength() const override { return static_cast<long>(S::nonceLength()); }
   long counterLength() const override { return static_cast<long>(S::counterLength()); }
   long blockLength() const override { return static_cast<long>(S::blockLength()); }
+  bool acceptsKeyLength(long bits) const override { return streamAcceptsKeyLength<S>(bits); }
   std::unique_ptr<AnyStream> start(const ByteString& key, const ByteString& nonce,
                                    std::uint64_t counter) const override {
     std::optional<S> stream = S::start(key, nonce, counter);

@@ -29,6 +29,7 @@
 #include "kavrit/test/any_aead.hpp"
 #include "kavrit/test/any_mac.hpp"
 #include "kavrit/test/any_stream_cipher.hpp"
+#include "kavrit/test/builder_forms.hpp"
 #include "kavrit/test/test_tree.hpp"
 
 namespace kavrit::test {
@@ -43,29 +44,9 @@ std::vector<Test> makeChaCha20Poly1305Tests(const AnyAead& aead);
 
 /// The same for stream type S, MAC key type M and AEAD key type A, and for a caller that has a
 /// value of the type at hand (never read).
-template <StreamCipher S>
-std::vector<Test> makeChaCha20Tests() {
-  return makeChaCha20Tests(anyStreamCipher<S>());
-}
-template <StreamCipher S>
-std::vector<Test> makeChaCha20Tests(const S& /*stream*/) {
-  return makeChaCha20Tests(anyStreamCipher<S>());
-}
-template <Mac M>
-std::vector<Test> makePoly1305Tests() {
-  return makePoly1305Tests(anyMac<M>());
-}
-template <Mac M>
-std::vector<Test> makePoly1305Tests(const M& /*key*/) {
-  return makePoly1305Tests(anyMac<M>());
-}
-template <Aead A>
-std::vector<Test> makeChaCha20Poly1305Tests() {
-  return makeChaCha20Poly1305Tests(anyAead<A>());
-}
-template <Aead A>
-std::vector<Test> makeChaCha20Poly1305Tests(const A& /*key*/) {
-  return makeChaCha20Poly1305Tests(anyAead<A>());
-}
+// The same for the user's type, and for a value of it at hand (never read).
+KAVRIT_BUILDER_FORMS(makeChaCha20Tests, anyStreamCipher, AnyStreamCipher)
+KAVRIT_BUILDER_FORMS(makePoly1305Tests, anyMac, AnyMac)
+KAVRIT_BUILDER_FORMS(makeChaCha20Poly1305Tests, anyAead, AnyAead)
 
 }  // namespace kavrit::test

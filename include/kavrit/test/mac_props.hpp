@@ -11,7 +11,7 @@
 
 namespace kavrit::test {
 
-struct MacPropOptions {
+struct MACPropOptions {
   /// Adds the group "Slow": "Long1MiB", the long-input case at 1 MiB. Off by default.
   bool slow = false;
 };
@@ -33,19 +33,19 @@ struct MacPropOptions {
 ///   one chunk and in uneven chunks, agree; a flipped bit in its middle changes the tag.
 /// A case whose key the MAC refuses is discarded. With options.slow, then the group "Slow" with
 /// "Long1MiB": "Long64KiBPlus1" at 1 MiB.
-Test makeMacPropTests(const AnyMac& mac, MacPropOptions options = {});
+Test makeMACPropTests(const AnyMac& mac, MACPropOptions options = {});
 
 /// The same for key type M.
 template <class M>
-Test makeMacPropTests(MacPropOptions options = {}) {
-  return makeMacPropTests(anyMac<M>(), options);
+Test makeMACPropTests(MACPropOptions options = {}) {
+  return makeMACPropTests(anyMac<M>(), options);
 }
 
 /// The same, for a caller that has a key value at hand; the value is never read.
 template <class M>
 requires(!std::derived_from<M, AnyMac>) Test
-    makeMacPropTests(const M& /*key*/, MacPropOptions options = {}) {
-  return makeMacPropTests<M>(options);
+    makeMACPropTests(const M& /*key*/, MACPropOptions options = {}) {
+  return makeMACPropTests<M>(options);
 }
 
 }  // namespace kavrit::test

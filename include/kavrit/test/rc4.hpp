@@ -16,6 +16,7 @@
 
 #include "kavrit/stream_cipher.hpp"
 #include "kavrit/test/any_stream_cipher.hpp"
+#include "kavrit/test/builder_forms.hpp"
 #include "kavrit/test/test_tree.hpp"
 
 namespace kavrit::test {
@@ -24,13 +25,7 @@ namespace kavrit::test {
 std::vector<Test> makeRC4Tests(const AnyStreamCipher& cipher);
 
 /// The same for stream type S, and for a caller that has a value of it at hand (never read).
-template <StreamCipher S>
-std::vector<Test> makeRC4Tests() {
-  return makeRC4Tests(anyStreamCipher<S>());
-}
-template <StreamCipher S>
-std::vector<Test> makeRC4Tests(const S& /*stream*/) {
-  return makeRC4Tests(anyStreamCipher<S>());
-}
+// The same for the user's type, and for a value of it at hand (never read).
+KAVRIT_BUILDER_FORMS(makeRC4Tests, anyStreamCipher, AnyStreamCipher)
 
 }  // namespace kavrit::test

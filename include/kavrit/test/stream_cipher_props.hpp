@@ -36,7 +36,7 @@ struct StreamCipherPropOptions {
 ///   after a drawn prefix, a call (strict or lazy) longer than what is left is refused, and the
 ///   stream then gives the rest of the keystream as if the refused call had not been made;
 /// - "WrongKeyLengthRefused" (unit case): start refuses keys of 0, K − 1 and K + 1 bytes (K the
-///   key length in bytes; start may take other lengths, but not these);
+///   key length in bytes), those of them that the cipher's acceptsKeyLength does not take;
 /// - "WrongNonceLengthRefused" (unit case): start refuses nonces of N − 1 and N + 1 bytes, and an
 ///   empty one (N the nonce length in bytes; for N = 0, nonces of 1 and 8 bytes);
 /// - "KeySensitivity" (property): one flipped key bit changes the first 2·B bytes of keystream;

@@ -37,6 +37,7 @@
 #include "kavrit/block_cipher.hpp"
 #include "kavrit/hash.hpp"
 #include "kavrit/test/any_aead.hpp"
+#include "kavrit/test/builder_forms.hpp"
 #include "kavrit/test/test_tree.hpp"
 #include "kavrit/test/wycheproof.hpp"
 
@@ -49,16 +50,16 @@ std::vector<Test> makeWycheproofChaCha20Poly1305Tests(const AnyAead& aead);
 /// of other nonce sizes).
 std::vector<Test> makeWycheproofXChaCha20Poly1305Tests(const AnyAead& aead);
 /// AES-EAX (`aes_eax_test.json`): nonces of 0 to 2056 bits, 128-bit tags.
-std::vector<Test> makeWycheproofAesEaxTests(const AnyAead& aead);
+std::vector<Test> makeWycheproofAESEAXTests(const AnyAead& aead);
 /// AES-GCM-SIV (`aes_gcm_siv_test.json`): 128- and 256-bit keys, 96-bit nonces.
-std::vector<Test> makeWycheproofAesGcmSivTests(const AnyAead& aead);
+std::vector<Test> makeWycheproofAESGCMSIVTests(const AnyAead& aead);
 /// AES-SIV-CMAC as a nonce-based AEAD (`aead_aes_siv_cmac_test.json`, the nonce as the last
 /// header component, the tag the synthetic IV): 256-, 384- and 512-bit keys, nonces of 8 to 320
 /// bits.
-std::vector<Test> makeWycheproofAeadAesSivTests(const AnyAead& aead);
+std::vector<Test> makeWycheproofAEADAESSIVTests(const AnyAead& aead);
 /// AES-SIV-CMAC as a deterministic AEAD (`aes_siv_cmac_test.json`, daead schema): 256-, 384- and
 /// 512-bit keys. Needs a deterministic AEAD.
-std::vector<Test> makeWycheproofAesSivTests(const AnyAead& aead);
+std::vector<Test> makeWycheproofAESSIVTests(const AnyAead& aead);
 
 /// The tests of any Wycheproof file at `path` of the aead schema (a nonce-based AEAD: the files
 /// above, AES-GCM and AES-CCM files over GcmAead and CcmAead, a newer release) or of the daead
@@ -72,22 +73,12 @@ std::size_t wycheproofOutsideDeclarationCount();
 
 // The same for AEAD key type A (nonce-based or deterministic), and for a caller that has a key
 // at hand (never read).
-#define KAVRIT_WYCHEPROOF_AEAD_BUILDER(NAME)                                           \
-  template <class A>                                                                   \
-  requires(Aead<A> || DeterministicAead<A>) std::vector<Test> NAME() {                 \
-    return NAME(anyAead<A>());                                                         \
-  }                                                                                    \
-  template <class A>                                                                   \
-  requires(Aead<A> || DeterministicAead<A>) std::vector<Test> NAME(const A& /*key*/) { \
-    return NAME(anyAead<A>());                                                         \
-  }
-KAVRIT_WYCHEPROOF_AEAD_BUILDER(makeWycheproofChaCha20Poly1305Tests)
-KAVRIT_WYCHEPROOF_AEAD_BUILDER(makeWycheproofXChaCha20Poly1305Tests)
-KAVRIT_WYCHEPROOF_AEAD_BUILDER(makeWycheproofAesEaxTests)
-KAVRIT_WYCHEPROOF_AEAD_BUILDER(makeWycheproofAesGcmSivTests)
-KAVRIT_WYCHEPROOF_AEAD_BUILDER(makeWycheproofAeadAesSivTests)
-KAVRIT_WYCHEPROOF_AEAD_BUILDER(makeWycheproofAesSivTests)
-#undef KAVRIT_WYCHEPROOF_AEAD_BUILDER
+KAVRIT_BUILDER_FORMS(makeWycheproofChaCha20Poly1305Tests, anyAead, AnyAead)
+KAVRIT_BUILDER_FORMS(makeWycheproofXChaCha20Poly1305Tests, anyAead, AnyAead)
+KAVRIT_BUILDER_FORMS(makeWycheproofAESEAXTests, anyAead, AnyAead)
+KAVRIT_BUILDER_FORMS(makeWycheproofAESGCMSIVTests, anyAead, AnyAead)
+KAVRIT_BUILDER_FORMS(makeWycheproofAEADAESSIVTests, anyAead, AnyAead)
+KAVRIT_BUILDER_FORMS(makeWycheproofAESSIVTests, anyAead, AnyAead)
 
 template <class A>
 requires((Aead<A> || DeterministicAead<A>)&&!BlockCipher<A> &&
