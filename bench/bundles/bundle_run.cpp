@@ -3,8 +3,11 @@
 // seconds and the peak resident memory. "before" builds the bundle as it was before it held the
 // constructions and the keyed-hash suites, from the same builders, for a ratio in the same run:
 //
-//   kavrit-bench-bundle aes128|sha256 complete|before
+//   kavrit-bench-bundle aes128|sha256|chacha20poly1305 complete|before
 //   farm-bench --vs 'kavrit-bench-bundle aes128 before' -- kavrit-bench-bundle aes128 complete
+//
+// For ChaCha20-Poly1305, "before" is the AES-128 GCM known answers and laws of the AES bundle
+// (makeGCMTests), the AEAD the library had before it had the AEAD concept, on the same OpenSSL.
 
 #include <chrono>
 #include <cstdio>
@@ -18,15 +21,18 @@
 #include "kavrit/test/block_cipher_continuation.hpp"
 #include "kavrit/test/block_cipher_keys.hpp"
 #include "kavrit/test/digest_laws.hpp"
+#include "kavrit/test/gcm.hpp"
 #include "kavrit/test/hash_chunking.hpp"
 #include "kavrit/test/hmac.hpp"
 #include "kavrit/test/hook_oracles.hpp"
 #include "kavrit/test/long_messages.hpp"
 #include "kavrit/test/padding_edges.hpp"
+#include "kavrit/test/primitive_suites.hpp"
 #include "kavrit/test/sha.hpp"
 #include "kavrit/test/sha_monte.hpp"
 #include "kavrit/test/state_laws.hpp"
 #include "openssl/openssl_aes.hpp"
+#include "openssl/openssl_chacha20.hpp"
 #include "openssl/openssl_digest.hpp"
 
 namespace {
@@ -95,15 +101,22 @@ std::size_t peakBytes() {
 int main(int argc, char** argv) {
   const std::string algorithm = argc > 1 ? argv[1] : "";
   const std::string form = argc > 2 ? argv[2] : "";
-  if ((algorithm != "aes128" && algorithm != "sha256") ||
+  if ((algorithm != "aes128" && algorithm != "sha256" && algorithm != "chacha20poly1305") ||
       (form != "complete" && form != "before")) {
-    std::fprintf(stderr, "usage: %s aes128|sha256 complete|before\n", argv[0]);
+    std::fprintf(stderr, "usage: %s aes128|sha256|chacha20poly1305 complete|before\n", argv[0]);
     return 2;
   }
+  const bool complete = form == "complete";
   const auto start = std::chrono::steady_clock::now();
-  const Trees trees = algorithm == "aes128"
-                          ? (form == "complete" ? makeAESSuites<AES128>() : aesBefore())
-                          : (form == "complete" ? makeSHA256Suites<SHA256>() : sha256Before());
+  Trees trees;
+  if (algorithm == "aes128") {
+    trees = complete ? makeAESSuites<AES128>() : aesBefore();
+  } else if (algorithm == "sha256") {
+    trees = complete ? makeSHA256Suites<SHA256>() : sha256Before();
+  } else {
+    trees = complete ? makeChaCha20Poly1305Suites<kavrit::examples::OpenSSLChaCha20Poly1305>()
+                     : makeGCMTests<AES128>();
+  }
   std::size_t leaves = 0;
   std::size_t failed = 0;
   run(trees, leaves, failed);
