@@ -27,18 +27,30 @@ EOF
 # Every example adapter through strict and multi-chunk lazy messages, HMAC, padding and all the
 # modes. GoogleTest is left out to keep the compile short; examples/consumer/main.cpp has it.
 cat >"$work/adapters.cpp" <<'EOF'
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 
 #include "consumer/sha256_adapter.hpp"
 #include "kavrit/kavrit.hpp"
+#include "nettle/nettle_arcfour.hpp"
 #include "nettle/nettle_camellia.hpp"
+#include "nettle/nettle_chacha.hpp"
+#include "nettle/nettle_eax.hpp"
 #include "nettle/nettle_reference.hpp"
+#include "nettle/nettle_siv.hpp"
 #include "nettle/nettle_twofish.hpp"
 #include "openssl/openssl_aes.hpp"
+#include "openssl/openssl_aes_gcm_siv.hpp"
+#include "openssl/openssl_aes_siv.hpp"
 #include "openssl/openssl_camellia.hpp"
+#include "openssl/openssl_chacha20.hpp"
 #include "openssl/openssl_digest.hpp"
+#include "openssl/openssl_evp_support.hpp"
 #include "openssl/openssl_kdf.hpp"
+#include "openssl/openssl_rc4.hpp"
+#include "openssl/openssl_xchacha20_poly1305.hpp"
 #include "openssl/openssl_tdes.hpp"
 #include "nettle/nettle_tdes.hpp"
 #include "openssl/openssl_xts.hpp"
@@ -128,6 +140,46 @@ void checkXTS() {
   expect(kavrit::xtsDecrypt(key1, key2, tweak, c) == m, "xts");
 }
 
+// A stream's output through one call and through chunks, and applied twice.
+template <class S>
+void checkStream(std::size_t keyBytes, std::size_t nonceBytes) {
+  const ByteString m = bytes(150, 9);
+  S strict = S::start(bytes(keyBytes, 3), bytes(nonceBytes, 5), 0).value();
+  S lazy = strict, again = strict;
+  const std::optional<ByteString> c = kavrit::streamApply(strict, m);
+  expect(c && kavrit::streamApplyLazy(lazy, chunked(m, 70)) == c, "stream applyLazy");
+  expect(c && kavrit::streamApply(again, *c) == m, "stream apply twice");
+}
+
+template <class M>
+void checkMac() {
+  const M key = M::buildKey(bytes(static_cast<std::size_t>(M::keyLength() / 8), 3)).value();
+  const ByteString m = bytes(100, 9);
+  expect(kavrit::macTagLazy(key, chunked(m, 33)) == kavrit::macTag(key, m), "mac tagLazy");
+}
+
+// Seal and open, strict and chunked; a deterministic AEAD (`nonceBytes` absent) without a nonce.
+template <class A>
+void checkAead(std::optional<std::size_t> nonceBytes) {
+  const A key = A::buildKey(bytes(static_cast<std::size_t>(A::keyLength() / 8), 3)).value();
+  const ByteString aad = bytes(20, 7), m = bytes(100, 9);
+  const LazyByteString lazyAad = chunked(aad, 3), lazyM = chunked(m, 40);
+  if constexpr (kavrit::Aead<A>) {
+    const ByteString n = bytes(*nonceBytes, 5);
+    const kavrit::AeadSealed s = kavrit::aeadSeal(key, n, aad, m);
+    expect(kavrit::aeadSealLazy(key, n, lazyAad, lazyM) == s, "aead sealLazy");
+    expect(kavrit::aeadOpen(key, n, aad, s.ciphertext, s.tag) == m, "aead open");
+    expect(kavrit::aeadOpenLazy(key, n, lazyAad, chunked(s.ciphertext, 40), s.tag) == m,
+           "aead openLazy");
+  } else {
+    const kavrit::AeadSealed s = kavrit::aeadSeal(key, aad, m);
+    expect(kavrit::aeadSealLazy(key, lazyAad, lazyM) == s, "daead sealLazy");
+    expect(kavrit::aeadOpen(key, aad, s.ciphertext, s.tag) == m, "daead open");
+    expect(kavrit::aeadOpenLazy(key, lazyAad, chunked(s.ciphertext, 40), s.tag) == m,
+           "daead openLazy");
+  }
+}
+
 }  // namespace
 
 int main() {
@@ -147,6 +199,19 @@ int main() {
   checkCipher<kavrit::examples::NettleTripleDES3>();
   checkXTS<kavrit::examples::AES128>();
   checkXTS<kavrit::examples::XTSAES256>();
+  checkStream<kavrit::examples::OpenSSLChaCha20>(32, 12);
+  checkStream<kavrit::examples::NettleChaCha20>(32, 12);
+  checkStream<kavrit::examples::OpenSSLRC4>(16, 0);
+  checkStream<kavrit::examples::NettleArcfour>(16, 0);
+  checkMac<kavrit::examples::OpenSSLPoly1305>();
+  checkAead<kavrit::examples::OpenSSLChaCha20Poly1305>(12);
+  checkAead<kavrit::examples::NettleChaCha20Poly1305>(12);
+  checkAead<kavrit::examples::OpenSSLXChaCha20Poly1305>(24);
+  checkAead<kavrit::examples::OpenSSLAesGcmSiv<128>>(12);
+  checkAead<kavrit::examples::OpenSSLAesGcmSiv<256>>(12);
+  checkAead<kavrit::examples::NettleAesEax<192>>(16);
+  checkAead<kavrit::examples::OpenSSLAesSiv<256>>(std::nullopt);
+  checkAead<kavrit::examples::NettleAesSiv<512>>(std::nullopt);
   return failures == 0 ? 0 : 1;
 }
 EOF
