@@ -219,10 +219,10 @@ TEST(PrimitiveKats, WycheproofAesAeadFilesParseAndRefusalsBite) {
     std::uint64_t keyBits;
   };
   const File files[] = {
-      {makeWycheproofAesEaxTests<AcceptsAll<128>>(), "aes_eax_test.json", 92, 128},
-      {makeWycheproofAesGcmSivTests<AcceptsAll<256>>(), "aes_gcm_siv_test.json", 103, 256},
-      {makeWycheproofAeadAesSivTests<AcceptsAll<384>>(), "aead_aes_siv_cmac_test.json", 300, 384},
-      {makeWycheproofAesSivTests<DeterministicAcceptsAll>(), "aes_siv_cmac_test.json", 148, 256},
+      {makeWycheproofAESEAXTests<AcceptsAll<128>>(), "aes_eax_test.json", 92, 128},
+      {makeWycheproofAESGCMSIVTests<AcceptsAll<256>>(), "aes_gcm_siv_test.json", 103, 256},
+      {makeWycheproofAEADAESSIVTests<AcceptsAll<384>>(), "aead_aes_siv_cmac_test.json", 300, 384},
+      {makeWycheproofAESSIVTests<DeterministicAcceptsAll>(), "aes_siv_cmac_test.json", 148, 256},
   };
   for (const File& file : files) {
     SCOPED_TRACE(file.name);
@@ -240,7 +240,7 @@ TEST(PrimitiveKats, WycheproofAesAeadFilesParseAndRefusalsBite) {
   EXPECT_THROW(makeWycheproofTests<AcceptsAll<256>>(
                    getDataFileName("Test/WYCHEPROOF/aes_siv_cmac_test.json")),
                std::invalid_argument);
-  EXPECT_THROW(makeWycheproofAesSivTests<AcceptsAll<256>>(), std::invalid_argument);
+  EXPECT_THROW(makeWycheproofAESSIVTests<AcceptsAll<256>>(), std::invalid_argument);
   setNoteSink(quiet);
 }
 

@@ -229,7 +229,7 @@ class FixedNonceChaChaPoly {
 };
 
 TEST(PrimitiveLaws, GroupsAndLeaves) {
-  const Tree aead = makeAeadPropTests<ChaChaPoly>({.slow = true});
+  const Tree aead = makeAEADPropTests<ChaChaPoly>({.slow = true});
   EXPECT_EQ(aead.name(), "AEAD Property Tests");
   EXPECT_EQ(leafNames(aead),
             (Names{"RoundTripEdgeLengths", "RoundTrip", "LazyStrictEqual", "SealedLengths",
@@ -238,7 +238,7 @@ TEST(PrimitiveLaws, GroupsAndLeaves) {
                    "CopyAgrees", "KeyWorksAfterRefusals", "EqualKeyBytesEqualKeys",
                    "Long64KiBPlus1", "Long1MiB"}));
   EXPECT_EQ(aead.children().back().name(), "Slow");
-  EXPECT_EQ(makeAeadPropTests<ChaChaPoly>().children().back().name(), "Long64KiBPlus1");
+  EXPECT_EQ(makeAEADPropTests<ChaChaPoly>().children().back().name(), "Long64KiBPlus1");
   const Tree stream = makeStreamCipherPropTests<ChaCha>({.slow = true});
   EXPECT_EQ(stream.name(), "Stream Cipher Property Tests");
   EXPECT_EQ(leafNames(stream),
@@ -247,7 +247,7 @@ TEST(PrimitiveLaws, GroupsAndLeaves) {
                    "RefusedCallLeavesStreamUnmoved", "WrongKeyLengthRefused",
                    "WrongNonceLengthRefused", "KeySensitivity", "NonceSensitivity",
                    "EqualBytesEqualStreams", "Long64KiBPlus1", "Long1MiB"}));
-  const Tree mac = makeMacPropTests<Poly>({.slow = true});
+  const Tree mac = makeMACPropTests<Poly>({.slow = true});
   EXPECT_EQ(mac.name(), "MAC Property Tests");
   EXPECT_EQ(leafNames(mac), (Names{"LazyStrictEqual", "TagLength", "Deterministic",
                                    "KeySensitivity", "MessageSensitivity", "CopyAgrees",
@@ -256,17 +256,17 @@ TEST(PrimitiveLaws, GroupsAndLeaves) {
 
 TEST(PrimitiveLaws, HoldForTheFromScratchPrimitives) {
   EXPECT_EQ(failing(makeStreamCipherPropTests<ChaCha>({.slow = true})), Names{});
-  EXPECT_EQ(failing(makeMacPropTests<Poly>({.slow = true})), Names{});
-  EXPECT_EQ(failing(makeAeadPropTests<ChaChaPoly>({.slow = true})), Names{});
+  EXPECT_EQ(failing(makeMACPropTests<Poly>({.slow = true})), Names{});
+  EXPECT_EQ(failing(makeAEADPropTests<ChaChaPoly>({.slow = true})), Names{});
 }
 
 TEST(PrimitiveLaws, HoldForGcmAndCcmOverOpenSSLAes) {
-  EXPECT_EQ(failing(makeAeadPropTests<AesGcm>({.slow = true})), Names{});
-  EXPECT_EQ(failing(makeAeadPropTests<AesCcm>({.slow = true})), Names{});
+  EXPECT_EQ(failing(makeAEADPropTests<AesGcm>({.slow = true})), Names{});
+  EXPECT_EQ(failing(makeAEADPropTests<AesCcm>({.slow = true})), Names{});
 }
 
 TEST(PrimitiveLaws, DeterministicAeadGetsTheLawsWithoutNonces) {
-  const Tree laws = makeAeadPropTests(FixedNonceChaChaPoly::buildKey(ByteString(32)).value());
+  const Tree laws = makeAEADPropTests(FixedNonceChaChaPoly::buildKey(ByteString(32)).value());
   const Names names = leafNames(laws);
   EXPECT_EQ(std::count(names.begin(), names.end(), "WrongNonceLengthRefused"), 0);
   EXPECT_EQ(names.size(), 13u);
@@ -302,7 +302,7 @@ TEST(PrimitiveFaults, ChaChaDroppingThePartialBlock) {
 TEST(PrimitiveFaults, Poly1305DroppingTheFinalCarryOnlyKnownAnswersSee) {
   using Broken = examples::Poly1305<Poly1305Fault::DropsFinalCarry>;
   // tag and tagLazy agree on the wrong tags, so no law can tell.
-  EXPECT_EQ(failing(makeMacPropTests<Broken>()), Names{});
+  EXPECT_EQ(failing(makeMACPropTests<Broken>()), Names{});
   const auto key =
       Broken::buildKey(hex("85d6be7857556d337f4452fe42d506a80103808afb0db2fd4abff6af4149f51b"));
   EXPECT_NE(toHex(key->tag(bytesOf("Cryptographic Forum Research Group"))),
@@ -310,13 +310,13 @@ TEST(PrimitiveFaults, Poly1305DroppingTheFinalCarryOnlyKnownAnswersSee) {
 }
 
 TEST(PrimitiveFaults, Poly1305LazyRestartingPerChunk) {
-  const Tree laws = makeMacPropTests<examples::Poly1305<Poly1305Fault::LazyRestartsPerChunk>>();
+  const Tree laws = makeMACPropTests<examples::Poly1305<Poly1305Fault::LazyRestartsPerChunk>>();
   EXPECT_EQ(failing(laws), (Names{"LazyStrictEqual", "Long64KiBPlus1"}));
   EXPECT_TRUE(contains(failureText(laws, "LazyStrictEqual"), "tagLazy over the chunks"));
 }
 
 TEST(PrimitiveFaults, AeadReleasingPlaintextOnABadTag) {
-  const Tree laws = makeAeadPropTests<examples::ChaCha20Poly1305<AeadFault::ReleasesOnBadTag>>();
+  const Tree laws = makeAEADPropTests<examples::ChaCha20Poly1305<AeadFault::ReleasesOnBadTag>>();
   EXPECT_EQ(failing(laws),
             (Names{"EveryFlippedBitRefused", "FlippedBitRefusedDrawn", "ChangedTagLengthRefused",
                    "NothingReleasedOnBadTag", "Long64KiBPlus1"}));
@@ -326,7 +326,7 @@ TEST(PrimitiveFaults, AeadReleasingPlaintextOnABadTag) {
 }
 
 TEST(PrimitiveFaults, AeadPaddingAadPerLazyChunk) {
-  const Tree laws = makeAeadPropTests<examples::ChaCha20Poly1305<AeadFault::LazyPadsAadPerChunk>>();
+  const Tree laws = makeAEADPropTests<examples::ChaCha20Poly1305<AeadFault::LazyPadsAadPerChunk>>();
   EXPECT_EQ(failing(laws),
             (Names{"RoundTripEdgeLengths", "RoundTrip", "LazyStrictEqual", "Long64KiBPlus1"}));
   EXPECT_TRUE(contains(failureText(laws, "LazyStrictEqual"), "the tag differs"))
@@ -334,7 +334,7 @@ TEST(PrimitiveFaults, AeadPaddingAadPerLazyChunk) {
 }
 
 TEST(PrimitiveFaults, AeadIgnoringTheLastAadByte) {
-  const Tree laws = makeAeadPropTests<examples::ChaCha20Poly1305<AeadFault::IgnoresLastAadByte>>();
+  const Tree laws = makeAEADPropTests<examples::ChaCha20Poly1305<AeadFault::IgnoresLastAadByte>>();
   EXPECT_EQ(failing(laws), (Names{"EveryFlippedBitRefused", "FlippedBitRefusedDrawn"}));
   EXPECT_TRUE(contains(failureText(laws, "EveryFlippedBitRefused"),
                        "open of the message with bit 32 (byte 4, mask 01) of the AAD flipped"))
@@ -342,7 +342,7 @@ TEST(PrimitiveFaults, AeadIgnoringTheLastAadByte) {
 }
 
 TEST(PrimitiveFaults, AeadAcceptingATruncatedTag) {
-  const Tree laws = makeAeadPropTests<examples::ChaCha20Poly1305<AeadFault::AcceptsTruncatedTag>>();
+  const Tree laws = makeAEADPropTests<examples::ChaCha20Poly1305<AeadFault::AcceptsTruncatedTag>>();
   EXPECT_EQ(failing(laws), (Names{"ChangedTagLengthRefused"}));
   EXPECT_TRUE(contains(failureText(laws, "ChangedTagLengthRefused"),
                        "open with the tag of 16 bytes cut to 0 bytes"))
