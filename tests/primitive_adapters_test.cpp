@@ -23,10 +23,10 @@
 #include "nettle/nettle_chacha.hpp"
 #include "nettle/nettle_eax.hpp"
 #include "nettle/nettle_siv.hpp"
+#include "openssl/openssl_aes_gcm_siv.hpp"
 #include "openssl/openssl_aes_siv.hpp"
 #include "openssl/openssl_chacha20.hpp"
 #include "openssl/openssl_rc4.hpp"
-#include "openssl/openssl_aes_gcm_siv.hpp"
 #include "openssl/openssl_xchacha20_poly1305.hpp"
 
 namespace kavrit::test {
