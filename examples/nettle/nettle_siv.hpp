@@ -21,6 +21,7 @@
 
 #include "kavrit/aead.hpp"
 #include "nettle/nettle_aes_meta.hpp"
+#include "siv_s2v.hpp"
 
 namespace kavrit::examples {
 
@@ -55,7 +56,7 @@ class NettleAesSiv {
   }
 
  private:
-  using Block = std::array<std::uint8_t, 16>;
+  using Block = siv::Block;
 
   NettleAesSiv() : cmacKey_{}, cmacAes_{}, ctrAes_{} {}
 
@@ -68,33 +69,10 @@ class NettleAesSiv {
     return out;
   }
 
-  static Block dbl(const Block& in) {
-    Block out{};
-    for (std::size_t i = 0; i < 16; ++i) {
-      out[i] = static_cast<std::uint8_t>(in[i] << 1 | (i < 15 ? in[i + 1] >> 7 : 0));
-    }
-    if (in[0] & 0x80) out[15] ^= 0x87;
-    return out;
-  }
-
-  // S2V over the components (aad, text).
   ByteString s2v(const ByteString& aad, const ByteString& text) const {
-    const Block zero{};
-    Block d = dbl(cmac(zero.data(), zero.size()));
-    const Block a = cmac(aad.data(), aad.size());
-    for (std::size_t i = 0; i < 16; ++i) d[i] ^= a[i];
-    ByteString t;
-    if (text.size() >= 16) {
-      t = text;
-      for (std::size_t i = 0; i < 16; ++i) t[text.size() - 16 + i] ^= d[i];
-    } else {
-      d = dbl(d);
-      t.assign(d.begin(), d.end());
-      for (std::size_t i = 0; i < text.size(); ++i) t[i] ^= text[i];
-      t[text.size()] ^= 0x80;
-    }
-    const Block v = cmac(t.data(), t.size());
-    return ByteString(v.begin(), v.end());
+    return siv::s2v(
+        [this](const std::uint8_t* data, std::size_t length) { return cmac(data, length); }, aad,
+        text);
   }
 
   // CTR under the second half of the key from the synthetic IV with bits 63 and 31 cleared.

@@ -26,6 +26,7 @@
 
 #include "kavrit/aead.hpp"
 #include "openssl/openssl_evp_support.hpp"
+#include "siv_s2v.hpp"
 
 namespace kavrit::examples {
 
@@ -91,7 +92,7 @@ class OpenSSLAesSiv {
   }
 
  private:
-  using Block = std::array<std::uint8_t, 16>;
+  using Block = siv::Block;
   static constexpr std::size_t kHalf = KeyBits / 16;  // bytes of each half of the key
 
   explicit OpenSSLAesSiv(ByteString key) : key_(std::move(key)) {}
@@ -152,34 +153,10 @@ class OpenSSLAesSiv {
     return out;
   }
 
-  static Block dbl(const Block& in) {
-    Block out{};
-    for (std::size_t i = 0; i < 16; ++i) {
-      out[i] = static_cast<std::uint8_t>(in[i] << 1 | (i < 15 ? in[i + 1] >> 7 : 0));
-    }
-    if (in[0] & 0x80) out[15] ^= 0x87;
-    return out;
-  }
-
-  // RFC 5297's S2V over the components (aad, text).
   ByteString s2v(const ByteString& aad, const ByteString& text) const {
-    const Block zero{};
-    Block d = cmac(zero.data(), zero.size());
-    const Block a = cmac(aad.data(), aad.size());
-    d = dbl(d);
-    for (std::size_t i = 0; i < 16; ++i) d[i] ^= a[i];
-    ByteString t;
-    if (text.size() >= 16) {
-      t = text;
-      for (std::size_t i = 0; i < 16; ++i) t[text.size() - 16 + i] ^= d[i];
-    } else {
-      d = dbl(d);
-      t.assign(d.begin(), d.end());
-      for (std::size_t i = 0; i < text.size(); ++i) t[i] ^= text[i];
-      t[text.size()] ^= 0x80;
-    }
-    const Block v = cmac(t.data(), t.size());
-    return ByteString(v.begin(), v.end());
+    return siv::s2v(
+        [this](const std::uint8_t* data, std::size_t length) { return cmac(data, length); }, aad,
+        text);
   }
 
   // AES-CTR under the second half of the key from the synthetic IV with bits 63 and 31 cleared.
