@@ -88,10 +88,10 @@ struct NettleKDFs {
   }
 };
 
-using NettleSHA1 = examples::NettleDigest<&nettle_sha1, 160, 512>;
-using NettleMD5 = examples::NettleDigest<&nettle_md5, 128, 512>;
-using NettleSHA224 = examples::NettleDigest<&nettle_sha224, 224, 512>;
-using NettleSHA384 = examples::NettleDigest<&nettle_sha384, 384, 1024>;
+using examples::NettleMD5;
+using examples::NettleSHA1;
+using examples::NettleSHA224;
+using examples::NettleSHA384;
 using NettleKDFSHA1 =
     Hooked<NettleSHA1, NettleKDFs<hmac_sha1_ctx, &hmac_sha1_set_key, &hmac_sha1_update,
                                   &hmac_sha1_digest, SHA1_DIGEST_SIZE>>;

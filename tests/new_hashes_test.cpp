@@ -1,7 +1,8 @@
 // BLAKE2b-512, BLAKE2s-256, RIPEMD-160 and SM3: the known-answer builders on the committed files
 // against OpenSSL and a second implementation (Botan, or RFC 7693's BLAKE2s written out in
-// botan_hashes.hpp), a digest broken in one bit failing every vector, HMAC-RIPEMD-160 from
-// RFC 2286, and the per-algorithm bundles.
+// botan_hashes.hpp), a digest broken in one bit failing every vector, RIPEMD-160's and SM3's
+// padding edges on three implementations, HMAC-RIPEMD-160 from RFC 2286, and the per-algorithm
+// bundles.
 
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
@@ -12,6 +13,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -26,10 +28,12 @@
 #include "kavrit/test/hash_chunking.hpp"
 #include "kavrit/test/hook_oracles.hpp"
 #include "kavrit/test/long_messages.hpp"
+#include "kavrit/test/padding_edges.hpp"
 #include "kavrit/test/paths.hpp"
 #include "kavrit/test/rfc_hmac.hpp"
 #include "kavrit/test/state_laws.hpp"
 #include "kavrit/test/vector_files.hpp"
+#include "nettle/nettle_reference.hpp"
 #include "openssl/openssl_digest.hpp"
 #include "property_support.hpp"
 
@@ -140,6 +144,30 @@ TEST_F(NewHashes, ADigestWrongInOneBitFailsEveryVector) {
       }
     }
   }
+}
+
+// RIPEMD-160's and SM3's padding edges pass on OpenSSL, Nettle and Botan, and a digest wrong in its
+// last bit, whole or in its chunked path only, fails every length.
+TEST_F(NewHashes, PaddingEdgesPassOnThreeImplementationsAndCatchOneWrongBit) {
+  const std::pair<std::string_view, std::vector<const AnyHash*>> families[] = {
+      {"RIPEMD160",
+       {&anyHash<ex::RIPEMD160>(), &anyHash<ex::NettleRIPEMD160>(), &anyHash<BotanRIPEMD160>()}},
+      {"SM3", {&anyHash<ex::SM3>(), &anyHash<ex::NettleSM3>(), &anyHash<BotanSM3>()}},
+  };
+  for (const auto& [name, hashes] : families) {
+    for (const AnyHash* hash : hashes) {
+      const Trees trees = makePaddingEdgeTests(*hash, name);
+      EXPECT_EQ(trees.size(), 233u) << name;
+      propcheck::expectAllLeavesPass(trees);
+    }
+  }
+  const Trees broken[] = {
+      makeRIPEMD160PaddingEdgeTests<FlipsLastBit<ex::NettleRIPEMD160, false>>(),
+      makeRIPEMD160PaddingEdgeTests<FlipsLastBit<ex::RIPEMD160, true>>(),
+      makeSM3PaddingEdgeTests<FlipsLastBit<ex::NettleSM3, false>>(),
+      makeSM3PaddingEdgeTests<FlipsLastBit<BotanSM3, true>>(),
+  };
+  for (const Trees& trees : broken) EXPECT_EQ(caseNames(trees, true).size(), 233u);
 }
 
 // A failing vector is reported at its record: the file and the line of its Len.
@@ -276,11 +304,17 @@ TEST_F(NewHashes, BundlesAreTheirBuildersInOrderAndPass) {
                            makeRIPEMD160Suites<ex::RIPEMD160>(), makeSM3Suites(sm3)};
   EXPECT_EQ(leafPaths(bundles[0]), expected(makeBLAKE2b512Tests(b2b), b2b, {}));
   EXPECT_EQ(leafPaths(bundles[1]), expected(makeBLAKE2s256Tests(b2s), b2s, {}));
-  EXPECT_EQ(leafPaths(bundles[2]),
-            expected(makeRIPEMD160Tests(rmd), rmd, {makeRFC2286HMACTests(rmd)}));
-  EXPECT_EQ(leafPaths(bundles[3]), expected(makeSM3Tests(sm3), sm3, {}));
-  // The vectors, then the same 19 law leaves for each; RIPEMD-160 adds RFC 2286's 7 cases.
-  const std::size_t counts[] = {7 + 19, 7 + 19, 8 + 19 + 7, 6 + 19};
+  const auto withEdges = [](Trees kats, const AnyHash& hash, std::string_view name) {
+    const Trees edges = makePaddingEdgeTests(hash, name);
+    kats.insert(kats.end(), edges.begin(), edges.end());
+    return kats;
+  };
+  EXPECT_EQ(leafPaths(bundles[2]), expected(withEdges(makeRIPEMD160Tests(rmd), rmd, "RIPEMD160"),
+                                            rmd, {makeRFC2286HMACTests(rmd)}));
+  EXPECT_EQ(leafPaths(bundles[3]), expected(withEdges(makeSM3Tests(sm3), sm3, "SM3"), sm3, {}));
+  // The vectors, the padding edges of the Merkle-Damgard two, then the same 19 law leaves for each;
+  // RIPEMD-160 adds RFC 2286's 7 cases.
+  const std::size_t counts[] = {7 + 19, 7 + 19, 8 + 233 + 19 + 7, 6 + 233 + 19};
   for (std::size_t i = 0; i < 4; ++i) {
     EXPECT_EQ(propcheck::leaves(bundles[i]).size(), counts[i]) << i;
     propcheck::expectAllLeavesPass(bundles[i]);

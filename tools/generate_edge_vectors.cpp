@@ -1,6 +1,6 @@
 // Writes the known-answer files of data/Test/KAT_AES_CTR_EDGES (AES-CTR across the carry edges of
-// the 128-bit counter) and data/Test/KAT_HASH_EDGES (MD5, SHA-1 and SHA-2 digests and HMACs at
-// every message length around the padding edges), computed with OpenSSL.
+// the 128-bit counter) and data/Test/KAT_HASH_EDGES (MD5, SHA-1, SHA-2, RIPEMD-160 and SM3 digests
+// and HMACs at every message length around the padding edges), computed with OpenSSL.
 //
 //   kavrit-generate-edge-vectors [DIR]           write the files into DIR/KAT_AES_CTR_EDGES and
 //                                                DIR/KAT_HASH_EDGES, removing any other file there
@@ -265,6 +265,10 @@ const HashAlgorithm kHashes[] = {
     {"SHA512", "SHA-512", EVP_sha512, &nettle_sha512, 128,
      "cf83e1357eefb8bdf1542850d66d8007d620e4050b5715dc83f4a921d36ce9ce47d0d13c5d85f2b0ff8318d2"
      "877eec2f63b931bd47417a81a538327af927da3e"},
+    {"RIPEMD160", "RIPEMD-160", EVP_ripemd160, &nettle_ripemd160, 64,
+     "9c1185a5c5e9fc54612808977ee8f548b2258d31"},
+    {"SM3", "SM3", EVP_sm3, &nettle_sm3, 64,
+     "1ab21d8355cfa17f8e61194831e81a8f22bec8c728fefb747ed035eb5082aa2b"},
 };
 
 // Every length from 0 to 3B+1 bytes, then 2^k-1, 2^k, 2^k+1 for k up to 20, each once, ascending.

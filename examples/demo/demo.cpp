@@ -41,6 +41,7 @@
 #include "kavrit/test/user_vectors.hpp"
 #include "kavrit/test/vector_directories.hpp"
 #include "kavrit/test/wycheproof.hpp"
+#include "nettle/nettle_reference.hpp"
 #include "nettle/nettle_twofish.hpp"
 #include "openssl/openssl_aes.hpp"
 #include "openssl/openssl_camellia.hpp"
@@ -162,6 +163,10 @@ void buildSuites(SuiteBuilds& b) {
         [] { return makeSHA384PaddingEdgeTests<SHA384>(); });
   b.add("makeSHA512PaddingEdgeTests", "OpenSSL_SHA512", kHashEdges, hmacOf<SHA512>(),
         [] { return makeSHA512PaddingEdgeTests<SHA512>(); });
+  b.add("makeRIPEMD160PaddingEdgeTests", "OpenSSL_RIPEMD160", kHashEdges, hmacOf<RIPEMD160>(),
+        [] { return makeRIPEMD160PaddingEdgeTests<RIPEMD160>(); });
+  b.add("makeSM3PaddingEdgeTests", "OpenSSL_SM3", kHashEdges, hmacOf<SM3>(),
+        [] { return makeSM3PaddingEdgeTests<SM3>(); });
   // SHA-512/224 and SHA-512/256: their vectors and checkpoints sit beside SHA-512's.
   b.add("makeSHA512_224Tests", "OpenSSL_SHA512_224", kSHA,
         [] { return makeSHA512_224Tests<SHA512_224>(); });
@@ -319,6 +324,11 @@ void addAlgorithmSuites(SuiteBuilds& b) {
         [] { return makeSHA3_256Suites<SHA3_256>(); });
   b.add("makeRIPEMD160Suites", "OpenSSL_RIPEMD160", "Test", hmacOf<RIPEMD160>(),
         [] { return makeRIPEMD160Suites<RIPEMD160>(); });
+  b.add("makeRIPEMD160Suites", "Nettle_RIPEMD160", "Test", hmacOf<NettleRIPEMD160>(),
+        [] { return makeRIPEMD160Suites<NettleRIPEMD160>(); });
+  b.add("makeSM3Suites", "OpenSSL_SM3", "Test", hmacOf<SM3>(), [] { return makeSM3Suites<SM3>(); });
+  b.add("makeSM3Suites", "Nettle_SM3", "Test", hmacOf<NettleSM3>(),
+        [] { return makeSM3Suites<NettleSM3>(); });
   b.add("makeTDESSuites", "OpenSSL_TripleDES3", "Test", modesOf<TripleDES3>(),
         [] { return makeTDESSuites<TripleDES3>(); });
   b.add("makeCamelliaSuites", "OpenSSL_Camellia128", "Test", modesOf<Camellia128>(),

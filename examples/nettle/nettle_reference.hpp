@@ -1,6 +1,6 @@
 #pragma once
 
-// SHA-256, SHA-512, SHA-512/224, SHA-512/256, SHA3-224 … SHA3-512 and AES key types over Nettle's
+// MD5, SHA-1, SHA-2, SHA3-224 … SHA3-512, RIPEMD-160, SM3 and AES key types over Nettle's
 // generic hash and cipher tables, adapted to the kavrit interface: second implementations of what
 // examples/openssl adapts, for the differential suites and as a second opinion on the vectors.
 
@@ -49,7 +49,11 @@ class NettleDigest {
   ByteString bytes_;
 };
 
+using NettleMD5 = NettleDigest<&nettle_md5, 128, 512>;
+using NettleSHA1 = NettleDigest<&nettle_sha1, 160, 512>;
+using NettleSHA224 = NettleDigest<&nettle_sha224, 224, 512>;
 using NettleSHA256 = NettleDigest<&nettle_sha256, 256, 512>;
+using NettleSHA384 = NettleDigest<&nettle_sha384, 384, 1024>;
 using NettleSHA512 = NettleDigest<&nettle_sha512, 512, 1024>;
 using NettleSHA512_224 = NettleDigest<&nettle_sha512_224, 224, 1024>;
 using NettleSHA512_256 = NettleDigest<&nettle_sha512_256, 256, 1024>;
@@ -58,6 +62,8 @@ using NettleSHA3_224 = NettleDigest<&nettle_sha3_224, 224, 1152>;
 using NettleSHA3_256 = NettleDigest<&nettle_sha3_256, 256, 1088>;
 using NettleSHA3_384 = NettleDigest<&nettle_sha3_384, 384, 832>;
 using NettleSHA3_512 = NettleDigest<&nettle_sha3_512, 512, 576>;
+using NettleRIPEMD160 = NettleDigest<&nettle_ripemd160, 160, 512>;
+using NettleSM3 = NettleDigest<&nettle_sm3, 256, 512>;
 
 // A block cipher over Nettle's generic cipher table `Meta` (AES, Camellia, ...).
 template <const nettle_cipher* Meta, long KeyBits>

@@ -116,12 +116,14 @@ std::vector<Test> vectorAndMonteSuites(const AnyHash& hash, HashBuilder kats, Ha
   return suites;
 }
 
-// BLAKE2, RIPEMD-160 and SM3: their vectors, the chunking and hash laws, the RFC HMAC vectors where
-// there are some, and the KDF oracle. Wycheproof's files are found by output and block length,
-// which would take SHA-1's, SHA-256's or SHA-512's files for these, so they are not added.
-std::vector<Test> digestSuites(const AnyHash& hash, HashBuilder kats,
+// BLAKE2, RIPEMD-160 and SM3: their vectors, the padding edges of the Merkle-Damgard ones (an
+// empty `edges` for BLAKE2), the chunking and hash laws, the RFC HMAC vectors where there are some,
+// and the KDF oracle. Wycheproof's files are found by output and block length, which would take
+// SHA-1's, SHA-256's or SHA-512's files for these, so they are not added.
+std::vector<Test> digestSuites(const AnyHash& hash, HashBuilder kats, std::string_view edges,
                                std::initializer_list<HashBuilder> rfcBuilders) {
   std::vector<Test> suites = kats(hash);
+  if (!edges.empty()) append(suites, makePaddingEdgeTests(hash, edges));
   suites.push_back(makeHashChunkingTests(hash));
   appendHashLaws(suites, hash, HashAlgorithm::Other);
   for (HashBuilder builder : rfcBuilders) appendQuick(suites, builder(hash));
@@ -185,16 +187,16 @@ std::vector<Test> makeSHA3_512Suites(const AnyHash& hash) {
 }
 
 std::vector<Test> makeBLAKE2b512Suites(const AnyHash& hash) {
-  return digestSuites(hash, makeBLAKE2b512Tests, {});
+  return digestSuites(hash, makeBLAKE2b512Tests, {}, {});
 }
 std::vector<Test> makeBLAKE2s256Suites(const AnyHash& hash) {
-  return digestSuites(hash, makeBLAKE2s256Tests, {});
+  return digestSuites(hash, makeBLAKE2s256Tests, {}, {});
 }
 std::vector<Test> makeRIPEMD160Suites(const AnyHash& hash) {
-  return digestSuites(hash, makeRIPEMD160Tests, {makeRFC2286HMACTests});
+  return digestSuites(hash, makeRIPEMD160Tests, "RIPEMD160", {makeRFC2286HMACTests});
 }
 std::vector<Test> makeSM3Suites(const AnyHash& hash) {
-  return digestSuites(hash, makeSM3Tests, {});
+  return digestSuites(hash, makeSM3Tests, "SM3", {});
 }
 
 std::vector<Test> makeAESSuites(const AnyBlockCipher& cipher) {

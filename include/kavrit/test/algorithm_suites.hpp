@@ -24,8 +24,10 @@
 ///                       published long-message digests), makeKDFHookOracleTests,
 ///                       makeWycheproofHashTests (HMAC)
 ///   makeBLAKE2b512Suites, makeBLAKE2s256Suites, makeRIPEMD160Suites, makeSM3Suites
-///                       the algorithm's vectors (make…Tests), makeHashChunkingTests, the hash
-///                       laws with Other, makeRFC2286HMACTests for RIPEMD-160,
+///                       the algorithm's vectors (make…Tests), for RIPEMD-160 and SM3
+///                       makeRIPEMD160PaddingEdgeTests or makeSM3PaddingEdgeTests,
+///                       makeHashChunkingTests, the hash laws with Other, makeRFC2286HMACTests
+///                       for RIPEMD-160,
 ///                       makeKDFHookOracleTests. Not Wycheproof's files: they are chosen by output
 ///                       and block length, which these share with SHA-1, SHA-256 and SHA-512
 ///   makeAESSuites       makeAESTests, makeAESCTRTests, makeAESCTREdgeTests,

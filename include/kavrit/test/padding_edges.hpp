@@ -9,7 +9,7 @@
 /// the rule the files state (byte i of the n-byte message is (31 i + n) mod 256).
 ///
 /// One test per length, named "<algorithm>Edges-<bytes>" ("SHA256Edges-55"): 233 for MD5, SHA-1,
-/// SHA-224 and SHA-256, 422 for SHA-384 and SHA-512.
+/// SHA-224, SHA-256, RIPEMD-160 and SM3, 422 for SHA-384 and SHA-512.
 
 #include <string_view>
 #include <vector>
@@ -20,8 +20,8 @@
 
 namespace kavrit::test {
 
-/// The tests of the file "<algorithm>Edges.rsp", for "MD5", "SHA1", "SHA224", "SHA256", "SHA384"
-/// or "SHA512". Throws std::filesystem::filesystem_error when the file cannot be read.
+/// The tests of the file "<algorithm>Edges.rsp", for "MD5", "SHA1", "SHA224", "SHA256", "SHA384",
+/// "SHA512", "RIPEMD160" or "SM3". Throws std::filesystem::filesystem_error when the file cannot be read.
 std::vector<Test> makePaddingEdgeTests(const AnyHash& hash, std::string_view algorithm);
 
 template <Hash D>
@@ -47,6 +47,14 @@ std::vector<Test> makeSHA384PaddingEdgeTests() {
 template <Hash D>
 std::vector<Test> makeSHA512PaddingEdgeTests() {
   return makePaddingEdgeTests(anyHash<D>(), "SHA512");
+}
+template <Hash D>
+std::vector<Test> makeRIPEMD160PaddingEdgeTests() {
+  return makePaddingEdgeTests(anyHash<D>(), "RIPEMD160");
+}
+template <Hash D>
+std::vector<Test> makeSM3PaddingEdgeTests() {
+  return makePaddingEdgeTests(anyHash<D>(), "SM3");
 }
 
 }  // namespace kavrit::test
