@@ -1124,8 +1124,8 @@ def import_wycheproof(source, out_dir, written, origins, report):
 # read). Each entry: folder, source (below ciphers/), file written, records, block bytes, the fields
 # a record may have beyond COUNT, KEY, IV (not for ECB), PLAINTEXT and CIPHERTEXT.
 NAMED_CIPHER_FILES = [
-    ("SM4", f"SM4/draft-ribose-cfrg-sm4-10-{mode.lower()}.txt", f"{mode}SM4-e.rsp", records, 16, [])
-    for mode, records in (("ECB", 4), ("CBC", 2), ("CFB", 2), ("OFB", 2), ("CTR", 2))
+    ("SM4", f"SM4/draft-ribose-cfrg-sm4-10-{mode[:3].lower()}.txt", f"{mode}SM4-e.rsp", records, 16, [])
+    for mode, records in (("ECB", 4), ("CBC", 2), ("CFB128", 2), ("OFB", 2), ("CTR", 2))
 ] + [
     ("SEED", "SEED/rfc-4269.txt", "ECBSEED-e.rsp", 4, 16, []),
     ("SEED", "SEED/rfc-4196.txt", "CBCSEED-e.rsp", 2, 16, []),
