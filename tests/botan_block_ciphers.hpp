@@ -1,7 +1,8 @@
 #pragma once
 
-// Botan's SM4 and SEED as kavrit key types: a second implementation to check the OpenSSL adapters
-// against.
+// Botan's SM4, SEED and IDEA as kavrit key types: a second implementation to check the OpenSSL
+// adapters against, and the only one of IDEA here (Debian's OpenSSL is built without it, and
+// Nettle has none).
 
 #include <botan/block_cipher.h>
 
@@ -16,10 +17,11 @@
 
 namespace kavrit::test {
 
-template <class Algorithm>
+// A cipher with 128-bit keys and blocks of BlockBits bits.
+template <class Algorithm, long BlockBits = 128>
 class BotanBlockCipher128 {
  public:
-  static constexpr long blockSize() { return 128; }
+  static constexpr long blockSize() { return BlockBits; }
   static constexpr long keyLength() { return 128; }
 
   /// Accepts exactly 16 bytes. Throws std::runtime_error when this Botan lacks the cipher.
@@ -40,14 +42,15 @@ class BotanBlockCipher128 {
       : cipher_(std::move(cipher)) {}
 
   ByteString apply(const ByteString& in, bool encrypt) const {
-    if (in.size() % 16 != 0) {
+    constexpr std::size_t blockBytes = BlockBits / 8;
+    if (in.size() % blockBytes != 0) {
       throw std::invalid_argument(std::string(Algorithm::name) + ": input is not whole blocks");
     }
     ByteString out(in.size());
     if (encrypt) {
-      cipher_->encrypt_n(in.data(), out.data(), in.size() / 16);
+      cipher_->encrypt_n(in.data(), out.data(), in.size() / blockBytes);
     } else {
-      cipher_->decrypt_n(in.data(), out.data(), in.size() / 16);
+      cipher_->decrypt_n(in.data(), out.data(), in.size() / blockBytes);
     }
     return out;
   }
@@ -64,5 +67,10 @@ struct BotanSEEDName {
 
 using BotanSM4 = BotanBlockCipher128<BotanSM4Name>;
 using BotanSEED = BotanBlockCipher128<BotanSEEDName>;
+
+struct BotanIDEAName {
+  static constexpr const char* name = "IDEA";
+};
+using BotanIDEA = BotanBlockCipher128<BotanIDEAName, 64>;
 
 }  // namespace kavrit::test

@@ -4,7 +4,7 @@
 AES, AES-CTR (RFC 3686), SHA, SHA Monte Carlo, SHA-3, SHA-3 Monte Carlo, BLAKE2b-512,
 BLAKE2s-256, RIPEMD-160, SM3, ChaCha20, Poly1305, ChaCha20-Poly1305, RC4, Camellia
 CBC/CFB/OFB, CMAC, key wrap and GCM (selections), CCM, Triple-DES (ECB, CBC, CFB64,
-OFB), Camellia ECB (rewritten in NIST form) and XTS files come from
+OFB), Camellia ECB (rewritten in NIST form), XTS, SM4, SEED and IDEA files come from
 Debian's python3-cryptography-vectors package; the HMAC file and the SP 800-38A
 CTR examples from the shared vectors folder (the HMAC checksum is verified);
 Project Wycheproof's JSON files, unchanged, with their licence, from the shared
@@ -128,6 +128,9 @@ RECORD_KEYS = {
     "KAT_CHACHA20_POLY1305": b"COUNT",
     "KAT_RC4": b"COUNT",
     "WYCHEPROOF": b'"tcId"',
+    "KAT_SM4": b"COUNT",
+    "KAT_SEED": b"COUNT",
+    "KAT_IDEA": b"COUNT",
 }
 
 # ChaCha20, Poly1305, ChaCha20-Poly1305 and RC4: the package's files in NIST form, copied
@@ -1114,6 +1117,82 @@ def import_wycheproof(source, out_dir, written, origins, report):
     report.append(f"  WYCHEPROOF {total:5d} tests in {len(files)} files (unchanged), LICENSE")
 
 
+# SM4, SEED and IDEA: the package's files for each mode, renamed like the Camellia files (mode in
+# the first characters, direction in the last character of the stem). The files that have no
+# [ENCRYPT] head line get one after their comment header; records are copied unchanged (IDEA's ECB
+# records keep the CIPHERTEXT100 and CIPHERTEXT1000 that half of them have, which the suites do not
+# read). Each entry: folder, source (below ciphers/), file written, records, block bytes, the fields
+# a record may have beyond COUNT, KEY, IV (not for ECB), PLAINTEXT and CIPHERTEXT.
+NAMED_CIPHER_FILES = [
+    ("SM4", f"SM4/draft-ribose-cfrg-sm4-10-{mode[:3].lower()}.txt", f"{mode}SM4-e.rsp", records, 16, [])
+    for mode, records in (("ECB", 4), ("CBC", 2), ("CFB128", 2), ("OFB", 2), ("CTR", 2))
+] + [
+    ("SEED", "SEED/rfc-4269.txt", "ECBSEED-e.rsp", 4, 16, []),
+    ("SEED", "SEED/rfc-4196.txt", "CBCSEED-e.rsp", 2, 16, []),
+    ("SEED", "SEED/seed-cfb.txt", "CFB128SEED-e.rsp", 20, 16, []),
+    ("SEED", "SEED/seed-ofb.txt", "OFBSEED-e.rsp", 20, 16, []),
+    ("IDEA", "IDEA/idea-ecb.txt", "ECBIDEA-e.rsp", 900, 8, [b"CIPHERTEXT100", b"CIPHERTEXT1000"]),
+    ("IDEA", "IDEA/idea-cbc.txt", "CBCIDEA-e.rsp", 20, 8, []),
+    ("IDEA", "IDEA/idea-cfb.txt", "CFB64IDEA-e.rsp", 20, 8, []),
+    ("IDEA", "IDEA/idea-ofb.txt", "OFBIDEA-e.rsp", 20, 8, []),
+]
+PUB_NAMED_CIPHERS = {
+    "SM4": "draft-ribose-cfrg-sm4-10 SM4 examples (GB/T 32907) in NIST form (python3-cryptography-vectors)",
+    "SEED": "RFC 4269 and RFC 4196 SEED examples and pyca's SEED CFB/OFB vectors (python3-cryptography-vectors)",
+    "IDEA": "NESSIE IDEA ECB vectors and pyca's IDEA CBC/CFB/OFB vectors (python3-cryptography-vectors)",
+}
+
+
+def with_encrypt_head(src, data):
+    """`data` with one [ENCRYPT] head line: kept when it has it, else put after the comment
+    header (the '#' lines at the top)."""
+    lines = data.splitlines(keepends=True)
+    heads = [line.strip() for line in lines if line.startswith(b"[")]
+    if heads == [b"[ENCRYPT]"]:
+        return data
+    if heads:
+        raise VectorImportError(f"{src}: expected at most one [ENCRYPT] head line, found {heads}")
+    newline = b"\r\n" if lines and lines[0].endswith(b"\r\n") else b"\n"
+    top = 0
+    while top < len(lines) and lines[top].startswith(b"#"):
+        top += 1
+    return b"".join(lines[:top]) + newline + b"[ENCRYPT]" + newline + b"".join(lines[top:])
+
+
+def import_named_ciphers(source, dirs, written, origins, report):
+    """The SM4, SEED and IDEA files under an [ENCRYPT] head, checking every record's fields and
+    lengths: a 128-bit KEY, an IV of one block where the mode has one, PLAINTEXT and CIPHERTEXT of
+    one length, in whole blocks except for CTR."""
+    totals = {}
+    for folder, original, name, expected, block, extra in NAMED_CIPHER_FILES:
+        src = source / "ciphers" / original
+        if not src.is_file():
+            raise VectorImportError(f"missing {folder} source file {src}")
+        data = with_encrypt_head(src, src.read_bytes())
+        lines = data.splitlines(keepends=True)
+        start = next(i for i, line in enumerate(lines) if line.startswith(b"["))
+        mode = name[:3]
+        wanted = sorted([b"CIPHERTEXT", b"COUNT", b"KEY", b"PLAINTEXT"] + ([] if mode == "ECB" else [b"IV"]))
+        records = split_records([line for line in lines[start:] if not line.startswith(b"#")])
+        for record in records:
+            fields = record_fields(record)
+            if sorted(k for k in fields if k not in extra) != wanted or len(fields) != len(record):
+                raise VectorImportError(f"{src}: record with fields {sorted(fields)}, expected {wanted}")
+            text = len(fields[b"PLAINTEXT"])
+            if len(fields[b"KEY"]) != 32 or (mode != "ECB" and len(fields[b"IV"]) != 2 * block) or \
+                    text != len(fields[b"CIPHERTEXT"]) or not text or (mode != "CTR" and text % (2 * block)):
+                raise VectorImportError(f"{src}: record COUNT {fields[b'COUNT']!r} has bad lengths")
+        if len(records) != expected or count_records(data, b"COUNT") != expected:
+            raise VectorImportError(f"{src}: {len(records)} records, expected {expected}")
+        if name[:3] != mode or name[:-len(".rsp")][-1] != "e":
+            raise VectorImportError(f"output name {name} does not encode its mode")
+        written[dirs[folder] / name] = data
+        origins[dirs[folder] / name] = (PUB_NAMED_CIPHERS[folder], f"ciphers/{original}")
+        totals[folder] = totals.get(folder, 0) + expected
+    for folder, total in totals.items():
+        report.append(f"  {folder:<7} {total:5d} records ([ENCRYPT] only)")
+
+
 def remove_stale(out_dirs, written, report):
     for directory in out_dirs:
         for path in sorted(directory.glob("*")):
@@ -1148,6 +1227,7 @@ def main(argv):
         dirs["HASHES"] = output / "KAT_HASHES"
         dirs.update({name: output / f"KAT_{name}" for name in ("CHACHA20", "POLY1305", "CHACHA20_POLY1305", "RC4")})
         dirs["WYCHEPROOF"] = output / "WYCHEPROOF"
+        dirs.update({name: output / f"KAT_{name}" for name in ("SM4", "SEED", "IDEA")})
         # Nothing is written until every check has passed.
         written = {}
         origins = {}
@@ -1174,6 +1254,7 @@ def main(argv):
         import_gcm(source, dirs["GCM"], written, origins, report)
         import_ccm(source, dirs["CCM"], written, origins, report)
         import_wycheproof(Path(args.wycheproof), dirs["WYCHEPROOF"], written, origins, report)
+        import_named_ciphers(source, dirs, written, origins, report)
         write_all(written)
         remove_stale(dirs.values(), written, report)
         listed = write_manifest(output.parent, origins)

@@ -62,6 +62,10 @@
 // XTS.
 #include "kavrit/test/xts.hpp"
 #include "openssl/openssl_xts.hpp"
+// SM4 and SEED (IDEA has no adapter the demo may use: Debian's OpenSSL is built without it).
+#include "kavrit/test/sm4_seed_idea.hpp"
+#include "openssl/openssl_seed.hpp"
+#include "openssl/openssl_sm4.hpp"
 
 namespace {
 
@@ -289,7 +293,8 @@ void buildKDFSuites(SuiteBuilds& b) {
 }
 
 // Triple-DES (64-bit blocks; two- and three-key, and Nettle's three-key as a second opinion) and
-// Camellia, each key size on its own row.
+// Camellia, each key size on its own row; then SM4 and SEED over OpenSSL (no IDEA: Debian's
+// OpenSSL is built without it).
 void buildCipherFamilySuites(SuiteBuilds& b) {
   const std::string tdes(vectorDirectory("Test/KAT_TDES").name);
   const std::string camellia(vectorDirectory("Test/KAT_CAMELLIA_NIST").name);
@@ -308,6 +313,10 @@ void buildCipherFamilySuites(SuiteBuilds& b) {
         [] { return makeCamelliaTests<Camellia192>(); });
   b.add("makeCamelliaTests", "OpenSSL_Camellia256", camellia, modesOf<Camellia256>(),
         [] { return makeCamelliaTests<Camellia256>(); });
+  b.add("makeSM4Tests", "OpenSSL_SM4", std::string(vectorDirectory("Test/KAT_SM4").name),
+        modesOf<OpenSSLSM4>(), [] { return makeSM4Tests<OpenSSLSM4>(); });
+  b.add("makeSEEDTests", "OpenSSL_SEED", std::string(vectorDirectory("Test/KAT_SEED").name),
+        modesOf<OpenSSLSEED>(), [] { return makeSEEDTests<OpenSSLSEED>(); });
 }
 
 // Everything for one algorithm in one call, for one hash and one cipher: the same tests as the
@@ -333,6 +342,10 @@ void addAlgorithmSuites(SuiteBuilds& b) {
         [] { return makeTDESSuites<TripleDES3>(); });
   b.add("makeCamelliaSuites", "OpenSSL_Camellia128", "Test", modesOf<Camellia128>(),
         [] { return makeCamelliaSuites<Camellia128>(); });
+  b.add("makeSM4Suites", "OpenSSL_SM4", "Test", modesOf<OpenSSLSM4>(),
+        [] { return makeSM4Suites<OpenSSLSM4>(); });
+  b.add("makeSEEDSuites", "OpenSSL_SEED", "Test", modesOf<OpenSSLSEED>(),
+        [] { return makeSEEDSuites<OpenSSLSEED>(); });
 }
 
 // Deliberately broken implementations, to see what a failure looks like (--with-broken).

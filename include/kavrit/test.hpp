@@ -76,3 +76,6 @@
 
 // Everything for one AEAD, stream cipher or MAC in one call.
 #include "kavrit/test/primitive_suites.hpp"
+
+// SM4, SEED and IDEA known answers.
+#include "kavrit/test/sm4_seed_idea.hpp"

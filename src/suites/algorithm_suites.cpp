@@ -31,6 +31,7 @@
 #include "kavrit/test/sha3.hpp"
 #include "kavrit/test/sha3_monte.hpp"
 #include "kavrit/test/sha_monte.hpp"
+#include "kavrit/test/sm4_seed_idea.hpp"
 #include "kavrit/test/state_laws.hpp"
 #include "kavrit/test/tdes.hpp"
 #include "kavrit/test/twofish.hpp"
@@ -243,6 +244,33 @@ std::vector<Test> makeTwoFishSuites(const AnyBlockCipher& cipher) {
   // Twofish's keys are 16, 24 or 32 bytes whatever keyLength() says (makeTwoFishTests gives every
   // vector's key to one key type).
   appendCipherLaws(suites, cipher, {16, 24, 32});
+  return suites;
+}
+
+// SM4, SEED and IDEA take 128-bit keys only, so the key laws run as for AES-128.
+std::vector<Test> makeSM4Suites(const AnyBlockCipher& cipher) {
+  std::vector<Test> suites = makeSM4Tests(cipher);
+  suites.push_back(makeBlockCipherContinuationTests(cipher));
+  appendCipherLaws(suites, cipher, {});
+  appendConstructionLaws(suites, cipher, cipher.blockSize() == 128);
+  append(suites, makeWycheproofBlockCipherTests(cipher, WycheproofCipher::SM4));
+  return suites;
+}
+
+std::vector<Test> makeSEEDSuites(const AnyBlockCipher& cipher) {
+  std::vector<Test> suites = makeSEEDTests(cipher);
+  suites.push_back(makeBlockCipherContinuationTests(cipher));
+  appendCipherLaws(suites, cipher, {});
+  appendConstructionLaws(suites, cipher, cipher.blockSize() == 128);
+  append(suites, makeWycheproofBlockCipherTests(cipher, WycheproofCipher::SEED));
+  return suites;
+}
+
+std::vector<Test> makeIDEASuites(const AnyBlockCipher& cipher) {
+  std::vector<Test> suites = makeIDEATests(cipher);
+  suites.push_back(makeBlockCipherContinuationTests(cipher));
+  appendCipherLaws(suites, cipher, {});
+  appendConstructionLaws(suites, cipher, cipher.blockSize() == 128);
   return suites;
 }
 

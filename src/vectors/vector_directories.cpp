@@ -35,6 +35,9 @@ constexpr VectorDirectory kDirectories[] = {
     {"Test/KAT_POLY1305",        "COUNT",   "COUNT"},
     {"Test/KAT_CHACHA20_POLY1305", "COUNT", "COUNT"},
     {"Test/KAT_RC4",             "COUNT",   "COUNT"},
+    {"Test/KAT_SM4",             "COUNT",   "COUNT"},
+    {"Test/KAT_SEED",            "COUNT",   "COUNT"},
+    {"Test/KAT_IDEA",            "COUNT",   "COUNT"},
 };
 // clang-format on
 

@@ -42,6 +42,12 @@
 ///                       (SP 800-38B's examples are three-key), the construction laws
 ///   makeCamelliaSuites  makeCamelliaTests, makeBlockCipherContinuationTests, the cipher laws, the
 ///                       construction laws, makeWycheproofBlockCipherTests (Camellia)
+///   makeSM4Suites, makeSEEDSuites
+///                       makeSM4Tests or makeSEEDTests, makeBlockCipherContinuationTests, the
+///                       cipher laws, the construction laws, makeWycheproofBlockCipherTests (SM4:
+///                       GCM and CCM; SEED: GCM, CCM and key wrap)
+///   makeIDEASuites      makeIDEATests, makeBlockCipherContinuationTests, the cipher laws, the
+///                       construction laws (64-bit blocks: no AEAD or key-wrap refusal laws)
 ///
 /// The hash laws are makeDigestTests, makeHashStateTests, makeHMACHookOracleTests and
 /// makeLongMessageTests with the algorithm's HashAlgorithm (without its "Slow" group); the cipher
@@ -110,6 +116,14 @@ std::vector<Test> makeTDESSuites(const AnyBlockCipher& cipher);
 /// makeCamelliaTests, makeBlockCipherContinuationTests, the cipher laws, the construction laws,
 /// then makeWycheproofBlockCipherTests for Camellia.
 std::vector<Test> makeCamelliaSuites(const AnyBlockCipher& cipher);
+/// makeSM4Tests, makeBlockCipherContinuationTests, the cipher laws, the construction laws, then
+/// makeWycheproofBlockCipherTests for SM4.
+std::vector<Test> makeSM4Suites(const AnyBlockCipher& cipher);
+/// makeSEEDTests, makeBlockCipherContinuationTests, the cipher laws, the construction laws, then
+/// makeWycheproofBlockCipherTests for SEED.
+std::vector<Test> makeSEEDSuites(const AnyBlockCipher& cipher);
+/// makeIDEATests, makeBlockCipherContinuationTests, the cipher laws, then the construction laws.
+std::vector<Test> makeIDEASuites(const AnyBlockCipher& cipher);
 
 // The same for digest type D or key type K.
 template <Hash D>
@@ -177,6 +191,9 @@ KAVRIT_HASH_BUNDLE(makeSM3Suites)
   }
 KAVRIT_CIPHER_BUNDLE(makeTDESSuites)
 KAVRIT_CIPHER_BUNDLE(makeCamelliaSuites)
+KAVRIT_CIPHER_BUNDLE(makeSM4Suites)
+KAVRIT_CIPHER_BUNDLE(makeSEEDSuites)
+KAVRIT_CIPHER_BUNDLE(makeIDEASuites)
 #undef KAVRIT_CIPHER_BUNDLE
 
 // The same, for a caller that has a digest or key value at hand; the value is never read.
