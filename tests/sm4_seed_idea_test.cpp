@@ -1,10 +1,13 @@
 // The SM4, SEED and IDEA builders and bundles on the committed files of Test/KAT_SM4, KAT_SEED and
-// KAT_IDEA: green on OpenSSL and Botan (IDEA on Botan alone), and what they catch.
+// KAT_IDEA: green on OpenSSL and Botan (IDEA on Botan and the IDEA written out in
+// examples/reference_idea.hpp), and what they catch.
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <map>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -25,12 +28,14 @@
 #include "openssl/openssl_seed.hpp"
 #include "openssl/openssl_sm4.hpp"
 #include "property_support.hpp"
+#include "reference_idea.hpp"
 
 namespace kavrit::test {
 namespace {
 
 using examples::OpenSSLSEED;
 using examples::OpenSSLSM4;
+using examples::ReferenceIDEA;
 using support::failingProperties;
 using support::failureOf;
 using Tree = kavrit::test::Test;
@@ -84,6 +89,7 @@ TEST_F(SM4SEEDIDEASuites, EveryRecordPassesOnEachImplementation) {
   expectPasses(makeSEEDTests<OpenSSLSEED>(), kSEEDFiles, "OpenSSL SEED");
   expectPasses(makeSEEDTests<BotanSEED>(), kSEEDFiles, "Botan SEED");
   expectPasses(makeIDEATests<BotanIDEA>(), kIDEAFiles, "Botan IDEA");
+  expectPasses(makeIDEATests<ReferenceIDEA>(), kIDEAFiles, "reference IDEA");
 }
 
 // K with the lowest bit of every encrypted block flipped. Every file is [ENCRYPT] only and CFB,
@@ -109,6 +115,7 @@ TEST_F(SM4SEEDIDEASuites, AFlippedBitFailsEveryKnownAnswer) {
   EXPECT_EQ(run(makeSM4Tests<FlippedBit<OpenSSLSM4>>()).failing, 12);
   EXPECT_EQ(run(makeSEEDTests<FlippedBit<BotanSEED>>()).failing, 46);
   EXPECT_EQ(run(makeIDEATests<FlippedBit<BotanIDEA>>()).failing, 960);
+  EXPECT_EQ(run(makeIDEATests<FlippedBit<ReferenceIDEA>>()).failing, 960);
 }
 
 // Each builder reads its own cipher's directory: SEED fails every SM4 vector and the other way
@@ -153,17 +160,33 @@ TEST(SM4SEEDIDEAFiles, OnlyNamedFilesAreReadAndBadRecordsSayWhere) {
   EXPECT_ANY_THROW((void)makeSEEDTests<OpenSSLSEED>());
 }
 
-// Botan's IDEA is the only IDEA here: its key and block rules, and NESSIE's first vector as two
-// blocks at once.
-TEST(IDEAAdapter, SixteenByteKeysAndWholeEightByteBlocks) {
+// Botan's IDEA and the reference one: their key and block rules, NESSIE's first vector as two
+// blocks at once, and agreement both ways on drawn keys and blocks (keys with zero and all-one
+// subkeys among them, where multiplication modulo 2^16 + 1 meets its 0 = 2^16 case).
+template <class IDEA>
+void expectIDEARules() {
   for (std::size_t n : {0u, 8u, 15u, 17u, 32u}) {
-    EXPECT_FALSE(BotanIDEA::buildKey(ByteString(n)).has_value()) << n;
+    EXPECT_FALSE(IDEA::buildKey(ByteString(n)).has_value()) << n;
   }
-  const BotanIDEA key =
-      BotanIDEA::buildKey(hexStringToBS("80000000000000000000000000000000")).value();
+  const IDEA key = IDEA::buildKey(hexStringToBS("80000000000000000000000000000000")).value();
   EXPECT_EQ(toHex(key.encryptBlock(ByteString(16))), "b1f5f7f87901370fb1f5f7f87901370f");
   EXPECT_EQ(key.decryptBlock(hexStringToBS("b1f5f7f87901370f")), ByteString(8));
   EXPECT_THROW((void)key.encryptBlock(ByteString(12)), std::invalid_argument);
+}
+
+TEST(IDEAAdapter, SixteenByteKeysWholeBlocksAndTwoImplementationsAgree) {
+  expectIDEARules<BotanIDEA>();
+  expectIDEARules<ReferenceIDEA>();
+  std::mt19937 draw(20261209);
+  for (int i = 0; i < 200; ++i) {
+    ByteString key(16), blocks(8 * (1 + i % 4));
+    for (auto& b : key) b = static_cast<std::uint8_t>(i % 3 == 0 ? (draw() & 1) * 0xFF : draw());
+    for (auto& b : blocks) b = static_cast<std::uint8_t>(i % 5 == 0 ? 0 : draw());
+    const auto ours = ReferenceIDEA::buildKey(key).value();
+    const auto botan = BotanIDEA::buildKey(key).value();
+    EXPECT_EQ(ours.encryptBlock(blocks), botan.encryptBlock(blocks)) << toHex(key);
+    EXPECT_EQ(ours.decryptBlock(blocks), botan.decryptBlock(blocks)) << toHex(key);
+  }
 }
 
 // The bundles hand back exactly the leaves of the builders they stand for, in order.
@@ -229,9 +252,9 @@ TEST_F(SM4SEEDIDEASuites, BundlesAreTheirBuildersInOrder) {
 }
 
 TEST_F(SM4SEEDIDEASuites, BundlesPassOnEachImplementation) {
-  for (const Trees& bundle :
-       {makeSM4Suites<OpenSSLSM4>(), makeSM4Suites<BotanSM4>(), makeSEEDSuites<OpenSSLSEED>(),
-        makeSEEDSuites<BotanSEED>(), makeIDEASuites<BotanIDEA>()}) {
+  for (const Trees& bundle : {makeSM4Suites<OpenSSLSM4>(), makeSM4Suites<BotanSM4>(),
+                              makeSEEDSuites<OpenSSLSEED>(), makeSEEDSuites<BotanSEED>(),
+                              makeIDEASuites<BotanIDEA>(), makeIDEASuites<ReferenceIDEA>()}) {
     EXPECT_EQ(failingCases(bundle), std::vector<std::string>{});
   }
 }

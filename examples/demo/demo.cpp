@@ -62,10 +62,11 @@
 // XTS.
 #include "kavrit/test/xts.hpp"
 #include "openssl/openssl_xts.hpp"
-// SM4 and SEED (IDEA has no adapter the demo may use: Debian's OpenSSL is built without it).
+// SM4 and SEED over OpenSSL; IDEA written out here (Debian's OpenSSL is built without it).
 #include "kavrit/test/sm4_seed_idea.hpp"
 #include "openssl/openssl_seed.hpp"
 #include "openssl/openssl_sm4.hpp"
+#include "reference_idea.hpp"
 
 namespace {
 
@@ -293,8 +294,8 @@ void buildKDFSuites(SuiteBuilds& b) {
 }
 
 // Triple-DES (64-bit blocks; two- and three-key, and Nettle's three-key as a second opinion) and
-// Camellia, each key size on its own row; then SM4 and SEED over OpenSSL (no IDEA: Debian's
-// OpenSSL is built without it).
+// Camellia, each key size on its own row; then SM4 and SEED over OpenSSL, and IDEA written out
+// in examples/reference_idea.hpp (Debian's OpenSSL is built without it).
 void buildCipherFamilySuites(SuiteBuilds& b) {
   const std::string tdes(vectorDirectory("Test/KAT_TDES").name);
   const std::string camellia(vectorDirectory("Test/KAT_CAMELLIA_NIST").name);
@@ -317,6 +318,8 @@ void buildCipherFamilySuites(SuiteBuilds& b) {
         modesOf<OpenSSLSM4>(), [] { return makeSM4Tests<OpenSSLSM4>(); });
   b.add("makeSEEDTests", "OpenSSL_SEED", std::string(vectorDirectory("Test/KAT_SEED").name),
         modesOf<OpenSSLSEED>(), [] { return makeSEEDTests<OpenSSLSEED>(); });
+  b.add("makeIDEATests", "Reference_IDEA", std::string(vectorDirectory("Test/KAT_IDEA").name),
+        modesOf<ReferenceIDEA>(), [] { return makeIDEATests<ReferenceIDEA>(); });
 }
 
 // Everything for one algorithm in one call, for one hash and one cipher: the same tests as the
@@ -346,6 +349,8 @@ void addAlgorithmSuites(SuiteBuilds& b) {
         [] { return makeSM4Suites<OpenSSLSM4>(); });
   b.add("makeSEEDSuites", "OpenSSL_SEED", "Test", modesOf<OpenSSLSEED>(),
         [] { return makeSEEDSuites<OpenSSLSEED>(); });
+  b.add("makeIDEASuites", "Reference_IDEA", "Test", modesOf<ReferenceIDEA>(),
+        [] { return makeIDEASuites<ReferenceIDEA>(); });
 }
 
 // Deliberately broken implementations, to see what a failure looks like (--with-broken).
