@@ -35,6 +35,8 @@ constexpr VectorDirectory kDirectories[] = {
     {"Test/KAT_POLY1305",        "COUNT",   "COUNT"},
     {"Test/KAT_CHACHA20_POLY1305", "COUNT", "COUNT"},
     {"Test/KAT_RC4",             "COUNT",   "COUNT"},
+    {"Test/KAT_BLOWFISH",        "COUNT",   "COUNT"},
+    {"Test/KAT_CAST5",           "COUNT",   "COUNT"},
 };
 // clang-format on
 

@@ -40,6 +40,10 @@
 ///                       (SP 800-38B's examples are three-key), the construction laws
 ///   makeCamelliaSuites  makeCamelliaTests, makeBlockCipherContinuationTests, the cipher laws, the
 ///                       construction laws, makeWycheproofBlockCipherTests (Camellia)
+///   makeBlowfishSuites, makeCAST5Suites
+///                       makeBlowfishTests or makeCAST5Tests, makeBlockCipherContinuationTests,
+///                       the cipher laws with otherKeyBytes 4 to 56 (Blowfish) or 5 to 16 (CAST5),
+///                       makeVariableKeyLengthTests, the construction laws
 ///
 /// The hash laws are makeDigestTests, makeHashStateTests, makeHMACHookOracleTests and
 /// makeLongMessageTests with the algorithm's HashAlgorithm (without its "Slow" group); the cipher
@@ -108,6 +112,10 @@ std::vector<Test> makeTDESSuites(const AnyBlockCipher& cipher);
 /// makeCamelliaTests, makeBlockCipherContinuationTests, the cipher laws, the construction laws,
 /// then makeWycheproofBlockCipherTests for Camellia.
 std::vector<Test> makeCamelliaSuites(const AnyBlockCipher& cipher);
+/// makeBlowfishTests or makeCAST5Tests, makeBlockCipherContinuationTests, the cipher laws with the
+/// cipher's key lengths as otherKeyBytes, makeVariableKeyLengthTests, then the construction laws.
+std::vector<Test> makeBlowfishSuites(const AnyBlockCipher& cipher);
+std::vector<Test> makeCAST5Suites(const AnyBlockCipher& cipher);
 
 // The same for digest type D or key type K.
 template <Hash D>
@@ -175,6 +183,8 @@ KAVRIT_HASH_BUNDLE(makeSM3Suites)
   }
 KAVRIT_CIPHER_BUNDLE(makeTDESSuites)
 KAVRIT_CIPHER_BUNDLE(makeCamelliaSuites)
+KAVRIT_CIPHER_BUNDLE(makeBlowfishSuites)
+KAVRIT_CIPHER_BUNDLE(makeCAST5Suites)
 #undef KAVRIT_CIPHER_BUNDLE
 
 // The same, for a caller that has a digest or key value at hand; the value is never read.
