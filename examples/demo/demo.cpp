@@ -58,6 +58,11 @@
 #include "kavrit/test/tdes.hpp"
 #include "nettle/nettle_tdes.hpp"
 #include "openssl/openssl_tdes.hpp"
+// Blowfish and CAST5, every key length through one key type.
+#include "kavrit/test/blowfish.hpp"
+#include "kavrit/test/cast5.hpp"
+#include "nettle/nettle_blowfish_cast5.hpp"
+#include "openssl/openssl_blowfish_cast5.hpp"
 // XTS.
 #include "kavrit/test/xts.hpp"
 #include "openssl/openssl_xts.hpp"
@@ -284,7 +289,7 @@ void buildKDFSuites(SuiteBuilds& b) {
 }
 
 // Triple-DES (64-bit blocks; two- and three-key, and Nettle's three-key as a second opinion) and
-// Camellia, each key size on its own row.
+// Camellia, each key size on its own row; Blowfish and CAST5 over OpenSSL and Nettle.
 void buildCipherFamilySuites(SuiteBuilds& b) {
   const std::string tdes(vectorDirectory("Test/KAT_TDES").name);
   const std::string camellia(vectorDirectory("Test/KAT_CAMELLIA_NIST").name);
@@ -303,6 +308,16 @@ void buildCipherFamilySuites(SuiteBuilds& b) {
         [] { return makeCamelliaTests<Camellia192>(); });
   b.add("makeCamelliaTests", "OpenSSL_Camellia256", camellia, modesOf<Camellia256>(),
         [] { return makeCamelliaTests<Camellia256>(); });
+  const std::string blowfish(vectorDirectory("Test/KAT_BLOWFISH").name);
+  const std::string cast5(vectorDirectory("Test/KAT_CAST5").name);
+  b.add("makeBlowfishTests", "OpenSSL_Blowfish", blowfish, modesOf<OpenSSLBlowfish>(),
+        [] { return makeBlowfishTests<OpenSSLBlowfish>(); });
+  b.add("makeBlowfishTests", "Nettle_Blowfish", blowfish, modesOf<NettleBlowfish>(),
+        [] { return makeBlowfishTests<NettleBlowfish>(); });
+  b.add("makeCAST5Tests", "OpenSSL_CAST5", cast5, modesOf<OpenSSLCAST5>(),
+        [] { return makeCAST5Tests<OpenSSLCAST5>(); });
+  b.add("makeCAST5Tests", "Nettle_CAST5", cast5, modesOf<NettleCAST5>(),
+        [] { return makeCAST5Tests<NettleCAST5>(); });
 }
 
 // Everything for one algorithm in one call, for one hash and one cipher: the same tests as the
@@ -323,6 +338,10 @@ void addAlgorithmSuites(SuiteBuilds& b) {
         [] { return makeTDESSuites<TripleDES3>(); });
   b.add("makeCamelliaSuites", "OpenSSL_Camellia128", "Test", modesOf<Camellia128>(),
         [] { return makeCamelliaSuites<Camellia128>(); });
+  b.add("makeBlowfishSuites", "OpenSSL_Blowfish", "Test", modesOf<OpenSSLBlowfish>(),
+        [] { return makeBlowfishSuites<OpenSSLBlowfish>(); });
+  b.add("makeCAST5Suites", "OpenSSL_CAST5", "Test", modesOf<OpenSSLCAST5>(),
+        [] { return makeCAST5Suites<OpenSSLCAST5>(); });
 }
 
 // Deliberately broken implementations, to see what a failure looks like (--with-broken).
