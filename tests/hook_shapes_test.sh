@@ -117,6 +117,12 @@ compile documented_cbc_pad_shapes compiles '' \
   'ByteString cbcPad(const IV<Key>&, const ByteString& in) const { return in; } std::optional<ByteString> unCbcPad(const IV<Key>&, const ByteString& in) const { return in; } ByteString cbcPadLazy(const IV<Key>&, const LazyByteString& in) const { return in.flatten(); } std::optional<ByteString> unCbcPadLazy(const IV<Key>&, const LazyByteString& in) const { return in.flatten(); }' ''
 compile documented_construction_shapes compiles '' \
   'ByteString cmacLazy(const LazyByteString& in) const { return in.flatten(); } std::optional<ByteString> keyUnwrapPad(const ByteString& in) const { return in; }' ''
+compile acceptsKeyLength_not_static fails 'it must be `static bool acceptsKeyLength(long bits)`' \
+  'bool acceptsKeyLength(long bits) const { return bits == 128; }' ''
+compile acceptsKeyLength_takes_bytes fails 'member named `acceptsKeyLength`' \
+  'static bool acceptsKeyLength(const ByteString& key) { return key.size() == 16; }' ''
+compile documented_acceptsKeyLength compiles '' \
+  'static constexpr bool acceptsKeyLength(long bits) { return bits >= 128 && bits <= 256; }' ''
 compile documented_shapes compiles '' \
   'std::pair<LazyByteString, IV<Key>> ctrLazy(const IV<Key>& iv, const LazyByteString& in) const { return {in, iv}; }' \
   'static Digest hmac(const MacKey<Digest>&, const LazyByteString&) { return {}; }

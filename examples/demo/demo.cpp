@@ -59,6 +59,11 @@
 #include "kavrit/test/tdes.hpp"
 #include "nettle/nettle_tdes.hpp"
 #include "openssl/openssl_tdes.hpp"
+// Blowfish and CAST5, every key length through one key type.
+#include "kavrit/test/blowfish.hpp"
+#include "kavrit/test/cast5.hpp"
+#include "nettle/nettle_blowfish_cast5.hpp"
+#include "openssl/openssl_blowfish_cast5.hpp"
 // XTS.
 #include "kavrit/test/xts.hpp"
 #include "openssl/openssl_xts.hpp"
@@ -295,7 +300,8 @@ void buildKDFSuites(SuiteBuilds& b) {
 
 // Triple-DES (64-bit blocks; two- and three-key, and Nettle's three-key as a second opinion) and
 // Camellia, each key size on its own row; then SM4 and SEED over OpenSSL, and IDEA written out
-// in examples/reference_idea.hpp (Debian's OpenSSL is built without it).
+// in examples/reference_idea.hpp (Debian's OpenSSL is built without it); Blowfish and CAST5 over
+// OpenSSL and Nettle.
 void buildCipherFamilySuites(SuiteBuilds& b) {
   const std::string tdes(vectorDirectory("Test/KAT_TDES").name);
   const std::string camellia(vectorDirectory("Test/KAT_CAMELLIA_NIST").name);
@@ -320,6 +326,16 @@ void buildCipherFamilySuites(SuiteBuilds& b) {
         modesOf<OpenSSLSEED>(), [] { return makeSEEDTests<OpenSSLSEED>(); });
   b.add("makeIDEATests", "Reference_IDEA", std::string(vectorDirectory("Test/KAT_IDEA").name),
         modesOf<ReferenceIDEA>(), [] { return makeIDEATests<ReferenceIDEA>(); });
+  const std::string blowfish(vectorDirectory("Test/KAT_BLOWFISH").name);
+  const std::string cast5(vectorDirectory("Test/KAT_CAST5").name);
+  b.add("makeBlowfishTests", "OpenSSL_Blowfish", blowfish, modesOf<OpenSSLBlowfish>(),
+        [] { return makeBlowfishTests<OpenSSLBlowfish>(); });
+  b.add("makeBlowfishTests", "Nettle_Blowfish", blowfish, modesOf<NettleBlowfish>(),
+        [] { return makeBlowfishTests<NettleBlowfish>(); });
+  b.add("makeCAST5Tests", "OpenSSL_CAST5", cast5, modesOf<OpenSSLCAST5>(),
+        [] { return makeCAST5Tests<OpenSSLCAST5>(); });
+  b.add("makeCAST5Tests", "Nettle_CAST5", cast5, modesOf<NettleCAST5>(),
+        [] { return makeCAST5Tests<NettleCAST5>(); });
 }
 
 // Everything for one algorithm in one call, for one hash and one cipher: the same tests as the
@@ -351,6 +367,10 @@ void addAlgorithmSuites(SuiteBuilds& b) {
         [] { return makeSEEDSuites<OpenSSLSEED>(); });
   b.add("makeIDEASuites", "Reference_IDEA", "Test", modesOf<ReferenceIDEA>(),
         [] { return makeIDEASuites<ReferenceIDEA>(); });
+  b.add("makeBlowfishSuites", "OpenSSL_Blowfish", "Test", modesOf<OpenSSLBlowfish>(),
+        [] { return makeBlowfishSuites<OpenSSLBlowfish>(); });
+  b.add("makeCAST5Suites", "OpenSSL_CAST5", "Test", modesOf<OpenSSLCAST5>(),
+        [] { return makeCAST5Suites<OpenSSLCAST5>(); });
 }
 
 // Deliberately broken implementations, to see what a failure looks like (--with-broken).

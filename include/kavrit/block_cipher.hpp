@@ -17,6 +17,12 @@ namespace kavrit {
 
 /// A key type of a block cipher. Lengths are in bits. `encryptBlock` and `decryptBlock` apply the
 /// raw cipher to each block of an input of zero or more whole blocks (ECB).
+///
+/// A cipher that takes keys of several lengths (Blowfish, CAST5) says which with
+///
+///     static bool acceptsKeyLength(long bits);
+///
+/// without it, `buildKey` takes keys of keyLength() bits only (blockCipherAcceptsKeyLength).
 template <class K>
 concept BlockCipher = std::copy_constructible<K> &&
     requires(const K& key, const ByteString& bytes) {
@@ -26,6 +32,33 @@ concept BlockCipher = std::copy_constructible<K> &&
   { key.encryptBlock(bytes) } -> std::same_as<ByteString>;
   { key.decryptBlock(bytes) } -> std::same_as<ByteString>;
 };
+
+namespace detail {
+
+template <class K>
+inline constexpr bool own_blockAcceptsKeyLength = requires(long bits) {
+  { K::acceptsKeyLength(bits) } -> std::convertible_to<bool>;
+};
+template <class K>
+inline constexpr bool names_blockAcceptsKeyLength = requires {
+  &K::acceptsKeyLength;
+};
+
+}  // namespace detail
+
+/// Whether key type K takes keys of `bits` bits: its own acceptsKeyLength, or keyLength() alone.
+/// A member named `acceptsKeyLength` of another shape is a compile-time error naming the shape.
+template <BlockCipher K>
+bool blockCipherAcceptsKeyLength(long bits) {
+  static_assert(detail::own_blockAcceptsKeyLength<K> || !detail::names_blockAcceptsKeyLength<K>,
+                "the key type has a member named `acceptsKeyLength` that kavrit cannot call: it "
+                "must be `static bool acceptsKeyLength(long bits)`");
+  if constexpr (detail::own_blockAcceptsKeyLength<K>) {
+    return static_cast<bool>(K::acceptsKeyLength(bits));
+  } else {
+    return bits == static_cast<long>(K::keyLength());
+  }
+}
 
 /// A block size of `bits` in whole bytes. Throws std::invalid_argument when the block is under one
 /// byte, since no mode can work on such blocks.

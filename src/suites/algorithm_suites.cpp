@@ -9,7 +9,9 @@
 #include "kavrit/test/blake2_ripemd_sm3.hpp"
 #include "kavrit/test/block_cipher_continuation.hpp"
 #include "kavrit/test/block_cipher_keys.hpp"
+#include "kavrit/test/blowfish.hpp"
 #include "kavrit/test/camellia.hpp"
+#include "kavrit/test/cast5.hpp"
 #include "kavrit/test/ccm.hpp"
 #include "kavrit/test/cmac.hpp"
 #include "kavrit/test/construction_oracles.hpp"
@@ -35,6 +37,7 @@
 #include "kavrit/test/state_laws.hpp"
 #include "kavrit/test/tdes.hpp"
 #include "kavrit/test/twofish.hpp"
+#include "kavrit/test/variable_key_lengths.hpp"
 #include "kavrit/test/wycheproof.hpp"
 #include "kavrit/test/xts.hpp"
 #include "quick_trees.hpp"
@@ -272,6 +275,31 @@ std::vector<Test> makeIDEASuites(const AnyBlockCipher& cipher) {
   appendCipherLaws(suites, cipher, {});
   appendConstructionLaws(suites, cipher, cipher.blockSize() == 128);
   return suites;
+}
+
+namespace {
+
+// Blowfish and CAST5 take a range of key lengths: each is another key size for the key laws, and
+// the range gets laws of its own.
+std::vector<Test> variableKeySuites(const AnyBlockCipher& cipher, std::vector<Test> suites,
+                                    std::size_t minKeyBytes, std::size_t maxKeyBytes) {
+  suites.push_back(makeBlockCipherContinuationTests(cipher));
+  std::vector<std::size_t> keyBytes;
+  for (std::size_t n = minKeyBytes; n <= maxKeyBytes; ++n) keyBytes.push_back(n);
+  appendCipherLaws(suites, cipher, std::move(keyBytes));
+  suites.push_back(makeVariableKeyLengthTests(cipher));
+  appendConstructionLaws(suites, cipher, false);
+  return suites;
+}
+
+}  // namespace
+
+std::vector<Test> makeBlowfishSuites(const AnyBlockCipher& cipher) {
+  return variableKeySuites(cipher, makeBlowfishTests(cipher), 4, 56);
+}
+
+std::vector<Test> makeCAST5Suites(const AnyBlockCipher& cipher) {
+  return variableKeySuites(cipher, makeCAST5Tests(cipher), 5, 16);
 }
 
 }  // namespace kavrit::test

@@ -213,7 +213,12 @@ void checkCipherVector(const AnyBlockCipher& cipher, const KnownAnswer& vectorAn
   const ByteString input = vectorAnswer.bytes(v.inputField);
   const ByteString expected = vectorAnswer.bytes(v.expectedField);
   const std::unique_ptr<const AnyKey> key = runTimeKey(cipher, vectorAnswer, v.key);
-  if (v.step.isCounter()) {
+  // CFB and OFB also encrypt a final part-block as a stream cipher does (Blowfish's vectors end
+  // inside a block): such a message is padded and compared over its own length, as in CTR.
+  const bool partBlock = v.step.kind == CipherStep::Kind::Chained &&
+                         input.size() % cipher.blockBytes() != 0 &&
+                         v.step.chained != ChainedMode::CBC && v.step.chained != ChainedMode::UnCBC;
+  if (v.step.isCounter() || partBlock) {
     checkCounterMode(vectorAnswer, *key, v, cipher.blockBytes(), input, expected);
   } else {
     vectorAnswer.check(v.step.mismatch(v.inputField, v.expectedField),

@@ -7,6 +7,7 @@
 #include "kavrit/test/vector_files.hpp"
 #include "suites/cipher_vectors.hpp"
 #include "suites/hash_vectors.hpp"
+#include "suites/variable_key_vectors.hpp"
 #include "vectors/known_answer.hpp"
 
 namespace kavrit::test {
@@ -76,8 +77,10 @@ std::string countOrLine(const detail::RecordRef& record) {
 
 }  // namespace
 
-std::vector<Test> makeBlockCipherKATTests(const AnyBlockCipher& cipher, const std::string& path,
-                                          BlockMode mode) {
+namespace detail {
+
+std::vector<Test> blockCipherFileTests(const AnyBlockCipher& cipher, const std::string& path,
+                                       BlockMode mode, bool everyKeyLength) {
   std::vector<Test> tests;
   detail::BuildTimeChecks checks(cipher);
   const std::size_t keyBytes = cipher.keyLength() / 8;
@@ -92,7 +95,7 @@ std::vector<Test> makeBlockCipherKATTests(const AnyBlockCipher& cipher, const st
       if (!encrypts) answer.fail("no [ENCRYPT] or [DECRYPT] head line above this record");
       const detail::CipherStep step = stepOf(mode, *encrypts);
       ByteString key = answer.bytes("KEY");
-      if (key.size() != keyBytes) return;  // a vector for another key size
+      if (!everyKeyLength && key.size() != keyBytes) return;  // a vector for another key size
       ByteString iv;
       std::exception_ptr ivError;
       if (step.usesIV()) {
@@ -109,13 +112,21 @@ std::vector<Test> makeBlockCipherKATTests(const AnyBlockCipher& cipher, const st
       if (!checks.keyAccepted(answer, key, tests)) {
         if (tests.size() != before) return;  // buildKey threw: that case is in
         answer.fail("buildKey returned no key for this vector's " + std::to_string(key.size()) +
-                    "-byte KEY, the key length of the cipher");
+                    (everyKeyLength ? "-byte KEY, a key length the cipher must take"
+                                    : "-byte KEY, the key length of the cipher"));
       }
       tests.push_back(
           detail::nistVectorTest(cipher, std::move(answer), step, {std::move(key), std::move(iv)}));
     });
   });
   return tests;
+}
+
+}  // namespace detail
+
+std::vector<Test> makeBlockCipherKATTests(const AnyBlockCipher& cipher, const std::string& path,
+                                          BlockMode mode) {
+  return detail::blockCipherFileTests(cipher, path, mode, false);
 }
 
 std::vector<Test> makeHashKATTests(const AnyHash& hash, const std::string& path) {

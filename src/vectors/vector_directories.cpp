@@ -38,6 +38,8 @@ constexpr VectorDirectory kDirectories[] = {
     {"Test/KAT_SM4",             "COUNT",   "COUNT"},
     {"Test/KAT_SEED",            "COUNT",   "COUNT"},
     {"Test/KAT_IDEA",            "COUNT",   "COUNT"},
+    {"Test/KAT_BLOWFISH",        "COUNT",   "COUNT"},
+    {"Test/KAT_CAST5",           "COUNT",   "COUNT"},
 };
 // clang-format on
 

@@ -48,6 +48,10 @@
 ///                       GCM and CCM; SEED: GCM, CCM and key wrap)
 ///   makeIDEASuites      makeIDEATests, makeBlockCipherContinuationTests, the cipher laws, the
 ///                       construction laws (64-bit blocks: no AEAD or key-wrap refusal laws)
+///   makeBlowfishSuites, makeCAST5Suites
+///                       makeBlowfishTests or makeCAST5Tests, makeBlockCipherContinuationTests,
+///                       the cipher laws with otherKeyBytes 4 to 56 (Blowfish) or 5 to 16 (CAST5),
+///                       makeVariableKeyLengthTests, the construction laws
 ///
 /// The hash laws are makeDigestTests, makeHashStateTests, makeHMACHookOracleTests and
 /// makeLongMessageTests with the algorithm's HashAlgorithm (without its "Slow" group); the cipher
@@ -124,6 +128,10 @@ std::vector<Test> makeSM4Suites(const AnyBlockCipher& cipher);
 std::vector<Test> makeSEEDSuites(const AnyBlockCipher& cipher);
 /// makeIDEATests, makeBlockCipherContinuationTests, the cipher laws, then the construction laws.
 std::vector<Test> makeIDEASuites(const AnyBlockCipher& cipher);
+/// makeBlowfishTests or makeCAST5Tests, makeBlockCipherContinuationTests, the cipher laws with the
+/// cipher's key lengths as otherKeyBytes, makeVariableKeyLengthTests, then the construction laws.
+std::vector<Test> makeBlowfishSuites(const AnyBlockCipher& cipher);
+std::vector<Test> makeCAST5Suites(const AnyBlockCipher& cipher);
 
 // The same for digest type D or key type K.
 template <Hash D>
@@ -194,6 +202,8 @@ KAVRIT_CIPHER_BUNDLE(makeCamelliaSuites)
 KAVRIT_CIPHER_BUNDLE(makeSM4Suites)
 KAVRIT_CIPHER_BUNDLE(makeSEEDSuites)
 KAVRIT_CIPHER_BUNDLE(makeIDEASuites)
+KAVRIT_CIPHER_BUNDLE(makeBlowfishSuites)
+KAVRIT_CIPHER_BUNDLE(makeCAST5Suites)
 #undef KAVRIT_CIPHER_BUNDLE
 
 // The same, for a caller that has a digest or key value at hand; the value is never read.

@@ -109,6 +109,9 @@ class AnyBlockCipher {
   /// Sizes in bits, as the cipher reports them.
   [[nodiscard]] virtual long blockSize() const = 0;
   [[nodiscard]] virtual long keyLength() const = 0;
+  /// kavrit::blockCipherAcceptsKeyLength: whether buildKey takes keys of `bits` bits. Not pure, so
+  /// that a model written before it keeps compiling: keyLength() alone.
+  [[nodiscard]] virtual bool acceptsKeyLength(long bits) const { return bits == keyLength(); }
   /// The block in whole bytes; throws std::invalid_argument under one byte, as kavrit::blockBytes.
   [[nodiscard]] std::size_t blockBytes() const;
   /// `K::buildKey`; null when it gives no key. Whatever the implementation throws passes through.
@@ -378,6 +381,7 @@ class BlockCipherModel final : public AnyBlockCipher {
  public:
   long blockSize() const override { return static_cast<long>(K::blockSize()); }
   long keyLength() const override { return static_cast<long>(K::keyLength()); }
+  bool acceptsKeyLength(long bits) const override { return blockCipherAcceptsKeyLength<K>(bits); }
   std::unique_ptr<const AnyKey> buildKey(const ByteString& bytes) const override {
     std::optional<K> key = K::buildKey(bytes);
     if (!key) return nullptr;

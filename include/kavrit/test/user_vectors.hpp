@@ -30,7 +30,8 @@ enum class BlockMode { ECB, CBC, CFB, OFB, CTR };
 /// another key size and gives no test; a KEY of the right length that buildKey refuses fails.
 /// ECB goes through ecb/unEcb, CBC, CFB and OFB through the strict mode, CTR through ctr and, in
 /// 37-byte chunks, ctrLazy (a message that ends inside a block is padded and compared over its own
-/// length). Throws std::filesystem::filesystem_error when `path` cannot be read.
+/// length; so is a CFB or OFB message, through the mode and its Lazy form). Throws
+/// std::filesystem::filesystem_error when `path` cannot be read.
 std::vector<Test> makeBlockCipherKATTests(const AnyBlockCipher& cipher, const std::string& path,
                                           BlockMode mode);
 
