@@ -35,6 +35,9 @@ constexpr VectorDirectory kDirectories[] = {
     {"Test/KAT_POLY1305",        "COUNT",   "COUNT"},
     {"Test/KAT_CHACHA20_POLY1305", "COUNT", "COUNT"},
     {"Test/KAT_RC4",             "COUNT",   "COUNT"},
+    // SHAKE's suites read each kind of file by its own key (Len, COUNT, Msg); parsed by Msg, every
+    // Output of every kind falls inside a record.
+    {"Test/KAT_SHAKE",           "Msg",     "Output"},
 };
 // clang-format on
 
