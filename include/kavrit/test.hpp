@@ -76,3 +76,7 @@
 
 // Everything for one AEAD, stream cipher or MAC in one call.
 #include "kavrit/test/primitive_suites.hpp"
+
+// Extendable-output functions: the SHAKE128 and SHAKE256 known answers and the XOF laws.
+#include "kavrit/test/shake.hpp"
+#include "kavrit/test/xof_props.hpp"
