@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# An AEAD, stream-cipher or MAC type with a member named like one of the interface's members but
-# of another shape must not compile when a suite is asked for: otherwise a lazy entry point of the
-# wrong shape would be passed over for kavrit's own, or the type would fail its concept with no
+# An AEAD, stream-cipher, MAC or XOF type with a member named like one of the interface's members
+# but of another shape must not compile when a suite is asked for: otherwise a lazy entry point of
+# the wrong shape would be passed over for kavrit's own, or the type would fail its concept with no
 # word on which member is wrong. Each case must fail with an error that names the member and the
 # shape it needs; the documented shapes must compile.
 #   tests/primitive_hook_shapes_test.sh <source dir> <c++ compiler>
@@ -125,6 +125,33 @@ compile documented_mac_shapes compiles '' \
   "$mac"'  ByteString tag(const ByteString& m) const { return m; }
   ByteString tagLazy(const LazyByteString& m) const { return m.flatten(); }
 ' makePoly1305Suites
+
+xof='struct T {
+  static long blockLength() { return 1344; }
+  static T absorbStrict(const ByteString&) { return T{}; }
+'
+compile xof_squeeze_optional fails \
+  'it must be `ByteString squeeze(std::size_t bytes)`' \
+  "$xof"'  Opened squeeze(std::size_t) { return {}; }
+' makeSHAKE128Suites
+compile xof_squeeze_appends fails \
+  'it must be `ByteString squeeze(std::size_t bytes)`' \
+  "$xof"'  void squeeze(ByteString&) {}
+' makeSHAKE256Suites
+compile xof_absorb_not_static fails \
+  'it must be `static X absorb(const LazyByteString& message)`' \
+  "$xof"'  ByteString squeeze(std::size_t n) { return ByteString(n); }
+  T absorb(const LazyByteString&) const { return T{}; }
+' makeSHAKE128Suites
+compile xof_absorb_strict_bytes fails \
+  'it must be `static X absorb(const LazyByteString& message)`' \
+  "$xof"'  ByteString squeeze(std::size_t n) { return ByteString(n); }
+  static T absorb(const ByteString&) { return T{}; }
+' makeSHAKE256Suites
+compile documented_xof_shapes compiles '' \
+  "$xof"'  ByteString squeeze(std::size_t n) { return ByteString(n); }
+  static T absorb(const LazyByteString&) { return T{}; }
+' makeSHAKE128Suites
 
 [ "$failures" -eq 0 ] || exit 1
 echo "primitive hook shapes: every misshapen member is a compile error naming its shape"

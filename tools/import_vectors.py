@@ -4,7 +4,7 @@
 AES, AES-CTR (RFC 3686), SHA, SHA Monte Carlo, SHA-3, SHA-3 Monte Carlo, BLAKE2b-512,
 BLAKE2s-256, RIPEMD-160, SM3, ChaCha20, Poly1305, ChaCha20-Poly1305, RC4, Camellia
 CBC/CFB/OFB, CMAC, key wrap and GCM (selections), CCM, Triple-DES (ECB, CBC, CFB64,
-OFB), Camellia ECB (rewritten in NIST form), XTS, SM4, SEED and IDEA files come from
+OFB), Camellia ECB (rewritten in NIST form), XTS, SM4, SEED, IDEA and SHAKE files come from
 Debian's python3-cryptography-vectors package; the HMAC file and the SP 800-38A
 CTR examples from the shared vectors folder (the HMAC checksum is verified);
 Project Wycheproof's JSON files, unchanged, with their licence, from the shared
@@ -151,6 +151,7 @@ RECORD_KEYS = {
     "KAT_SM4": b"COUNT",
     "KAT_SEED": b"COUNT",
     "KAT_IDEA": b"COUNT",
+    "KAT_SHAKE": b"Output",
 }
 
 # ChaCha20, Poly1305, ChaCha20-Poly1305 and RC4: the package's files in NIST form, copied
@@ -270,6 +271,36 @@ GENERATED = {
     "KAT_AES_CTR_EDGES": PUB_EDGES,
     "KAT_HASH_EDGES": PUB_EDGES,
 }
+
+
+# SHAKE128 and SHAKE256 (SHA3VS): ShortMsg and LongMsg (one output length from the file head),
+# VariableOut (an output length per record) and Monte, copied unchanged. Each entry: file, vectors.
+# Their records start at Len, COUNT or the Monte Carlo Msg, so the manifest counts Output lines,
+# one per vector.
+SHAKE_FILES = [
+    (f"SHAKE{bits}{kind}.rsp", count)
+    for bits, counts in ((128, (337, 100, 1126, 100)), (256, (273, 100, 1246, 100)))
+    for kind, count in zip(("ShortMsg", "LongMsg", "VariableOut", "Monte"), counts)
+]
+PUB_SHAKE = "NIST CAVP SHA3VS SHAKE byte-oriented, variable-output and Monte Carlo vectors"
+
+
+def import_shake(source, out_dir, written, origins, report):
+    """Copy the SHAKE files, checking each holds the expected number of Output lines and that
+    every length in it is whole bytes."""
+    for name, count in SHAKE_FILES:
+        src = source / "hashes" / "SHAKE" / name
+        if not src.is_file():
+            raise VectorImportError(f"missing SHAKE source file {src}")
+        data = src.read_bytes()
+        if count_records(data, b"Output") != count:
+            raise VectorImportError(f"{src}: expected {count} Output lines")
+        for length in re.findall(rb"^(?:Len|Outputlen) = (\d+)", data, re.M):
+            if int(length) % 8 != 0:
+                raise VectorImportError(f"{src}: a length of {int(length)} bits is not whole bytes")
+        written[out_dir / name] = data
+        origins[out_dir / name] = (PUB_SHAKE, f"hashes/SHAKE/{name}")
+    report.append(f"  SHAKE {len(SHAKE_FILES)} files")
 
 
 # Project Wycheproof (C2SP/wycheproof): every file of testvectors_v1, copied unchanged, and the
@@ -1298,6 +1329,7 @@ def main(argv):
         dirs["WYCHEPROOF"] = output / "WYCHEPROOF"
         dirs.update({name: output / f"KAT_{name}" for name in ("SM4", "SEED", "IDEA")})
         dirs.update({name: output / f"KAT_{name}" for name in ("BLOWFISH", "CAST5")})
+        dirs["SHAKE"] = output / "KAT_SHAKE"
         # Nothing is written until every check has passed.
         written = {}
         origins = {}
@@ -1326,6 +1358,7 @@ def main(argv):
         import_wycheproof(Path(args.wycheproof), dirs["WYCHEPROOF"], written, origins, report)
         import_named_ciphers(source, dirs, written, origins, report)
         import_variable_key(source, dirs, written, origins, report)
+        import_shake(source, dirs["SHAKE"], written, origins, report)
         write_all(written)
         remove_stale(dirs.values(), written, report)
         listed = write_manifest(output.parent, origins)

@@ -8,12 +8,14 @@
 #include "nettle/nettle_arcfour.hpp"
 #include "nettle/nettle_chacha.hpp"
 #include "nettle/nettle_eax.hpp"
+#include "nettle/nettle_shake.hpp"
 #include "nettle/nettle_siv.hpp"
 #include "openssl/openssl_aes.hpp"
 #include "openssl/openssl_aes_gcm_siv.hpp"
 #include "openssl/openssl_aes_siv.hpp"
 #include "openssl/openssl_chacha20.hpp"
 #include "openssl/openssl_rc4.hpp"
+#include "openssl/openssl_shake.hpp"
 #include "openssl/openssl_xchacha20_poly1305.hpp"
 
 namespace kavrit::demo {
@@ -82,6 +84,15 @@ void addPrimitiveSuites(SuiteBuilds& b) {
   const AnyAead& ccm = anyAead<kavrit::CcmAead<AES128>>();
   b.add("makeAEADPropTests", "OpenSSL_AES128 CcmAead", "", describeAEADImplementations(ccm),
         [&ccm, lawsOnly] { return lawsOnly(ccm); });
+  // SHAKE: OpenSSL has both, Nettle SHAKE256 alone.
+  const auto xofRow = [&b](const char* builder, const char* implementation, const AnyXof& xof,
+                           std::vector<Test> (*make)(const AnyXof&)) {
+    b.add(builder, implementation, "Test/KAT_SHAKE", describeXOFImplementation(xof),
+          [&xof, make] { return make(xof); });
+  };
+  xofRow("makeSHAKE128Suites", "OpenSSL_SHAKE128", anyXof<OpenSSLShake128>(), makeSHAKE128Suites);
+  xofRow("makeSHAKE256Suites", "OpenSSL_SHAKE256", anyXof<OpenSSLShake256>(), makeSHAKE256Suites);
+  xofRow("makeSHAKE256Suites", "Nettle_SHAKE256", anyXof<NettleShake256>(), makeSHAKE256Suites);
 }
 
 }  // namespace kavrit::demo

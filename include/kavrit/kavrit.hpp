@@ -1,8 +1,8 @@
 #pragma once
 
 /// @file
-/// The whole interface (block ciphers, hashes, AEADs, stream ciphers, MACs) that implementations
-/// are adapted to.
+/// The whole interface (block ciphers, hashes, AEADs, stream ciphers, MACs, XOFs) that
+/// implementations are adapted to.
 
 #include "kavrit/aead.hpp"
 #include "kavrit/block_cipher.hpp"
@@ -18,4 +18,5 @@
 #include "kavrit/mac.hpp"
 #include "kavrit/padding.hpp"
 #include "kavrit/stream_cipher.hpp"
+#include "kavrit/xof.hpp"
 #include "kavrit/xts.hpp"

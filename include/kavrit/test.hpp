@@ -79,3 +79,6 @@
 
 // SM4, SEED and IDEA known answers.
 #include "kavrit/test/sm4_seed_idea.hpp"
+// Extendable-output functions: the SHAKE128 and SHAKE256 known answers and the XOF laws.
+#include "kavrit/test/shake.hpp"
+#include "kavrit/test/xof_props.hpp"

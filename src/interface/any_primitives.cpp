@@ -2,6 +2,7 @@
 #include "kavrit/test/any_aead.hpp"
 #include "kavrit/test/any_mac.hpp"
 #include "kavrit/test/any_stream_cipher.hpp"
+#include "kavrit/test/any_xof.hpp"
 
 namespace kavrit::test {
 
@@ -15,6 +16,10 @@ std::string describeStreamCipherImplementation(const AnyStreamCipher& cipher) {
 
 std::string describeMACImplementation(const AnyMac& mac) {
   return detail::describeHooks(mac.ownHooks(), {"tagLazy"});
+}
+
+std::string describeXOFImplementation(const AnyXof& xof) {
+  return detail::describeHooks(xof.ownHooks(), {"absorb"});
 }
 
 }  // namespace kavrit::test

@@ -6,8 +6,10 @@
 #include "kavrit/test/chacha20.hpp"
 #include "kavrit/test/mac_props.hpp"
 #include "kavrit/test/rc4.hpp"
+#include "kavrit/test/shake.hpp"
 #include "kavrit/test/stream_cipher_props.hpp"
 #include "kavrit/test/wycheproof_aead.hpp"
+#include "kavrit/test/xof_props.hpp"
 #include "quick_trees.hpp"
 
 namespace kavrit::test {
@@ -48,6 +50,13 @@ std::vector<Test> makeAESGCMSIVSuites(const AnyAead& aead) {
 }
 std::vector<Test> makeAESSIVSuites(const AnyAead& aead) {
   return bundle({makeWycheproofAESSIVTests(aead)}, makeAEADPropTests(aead));
+}
+
+std::vector<Test> makeSHAKE128Suites(const AnyXof& xof) {
+  return bundle({makeSHAKE128Tests(xof), makeSHAKE128MonteTests(xof)}, makeXOFPropTests(xof));
+}
+std::vector<Test> makeSHAKE256Suites(const AnyXof& xof) {
+  return bundle({makeSHAKE256Tests(xof), makeSHAKE256MonteTests(xof)}, makeXOFPropTests(xof));
 }
 
 }  // namespace kavrit::test

@@ -40,6 +40,9 @@ constexpr VectorDirectory kDirectories[] = {
     {"Test/KAT_IDEA",            "COUNT",   "COUNT"},
     {"Test/KAT_BLOWFISH",        "COUNT",   "COUNT"},
     {"Test/KAT_CAST5",           "COUNT",   "COUNT"},
+    // SHAKE's suites read each kind of file by its own key (Len, COUNT, Msg); parsed by Msg, every
+    // Output of every kind falls inside a record.
+    {"Test/KAT_SHAKE",           "Msg",     "Output"},
 };
 // clang-format on
 

@@ -1,7 +1,7 @@
 #pragma once
 
 /// @file
-/// Everything the library has for one AEAD, stream cipher or MAC, in one call, as
+/// Everything the library has for one AEAD, stream cipher, MAC or XOF, in one call, as
 /// kavrit/test/algorithm_suites.hpp has for the block ciphers and hashes: each bundle returns the
 /// trees of the builders it lists, in that order, with nothing added or renamed; only the groups
 /// named "Slow" (inputs of a MiB) are left out.
@@ -16,6 +16,10 @@
 ///   makeAESGCMSIVSuites           makeWycheproofAESGCMSIVTests, makeAEADPropTests
 ///   makeAESSIVSuites              makeWycheproofAESSIVTests (a deterministic AEAD),
 ///                                 makeAEADPropTests
+///   makeSHAKE128Suites            makeSHAKE128Tests, makeSHAKE128MonteTests (SHA3VS),
+///                                 makeXOFPropTests
+///   makeSHAKE256Suites            makeSHAKE256Tests, makeSHAKE256MonteTests (SHA3VS),
+///                                 makeXOFPropTests
 ///
 /// The builders read the vector directories of the builders they call, in the same order, and
 /// throw what the first of them that fails throws.
@@ -25,6 +29,7 @@
 #include "kavrit/test/any_aead.hpp"
 #include "kavrit/test/any_mac.hpp"
 #include "kavrit/test/any_stream_cipher.hpp"
+#include "kavrit/test/any_xof.hpp"
 #include "kavrit/test/builder_forms.hpp"
 #include "kavrit/test/test_tree.hpp"
 
@@ -47,5 +52,10 @@ KAVRIT_BUILDER_FORMS(makeXChaCha20Poly1305Suites, anyAead, AnyAead)
 KAVRIT_BUILDER_FORMS(makeAESEAXSuites, anyAead, AnyAead)
 KAVRIT_BUILDER_FORMS(makeAESGCMSIVSuites, anyAead, AnyAead)
 KAVRIT_BUILDER_FORMS(makeAESSIVSuites, anyAead, AnyAead)
+
+std::vector<Test> makeSHAKE128Suites(const AnyXof& xof);
+std::vector<Test> makeSHAKE256Suites(const AnyXof& xof);
+KAVRIT_BUILDER_FORMS(makeSHAKE128Suites, anyXof, AnyXof)
+KAVRIT_BUILDER_FORMS(makeSHAKE256Suites, anyXof, AnyXof)
 
 }  // namespace kavrit::test
