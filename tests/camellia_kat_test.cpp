@@ -21,25 +21,8 @@ using support::failingProperties;
 using support::failureOf;
 using Tree = kavrit::test::Test;
 
-// Unit cases per file, and how many of them fail.
-struct Outcome {
-  std::map<std::string, int> casesPerFile;
-  int failing = 0;
-  std::size_t groups = 0;
-};
-
-Outcome run(const std::vector<Tree>& trees) {
-  Outcome out;
-  for (const Tree& t : trees) {
-    if (t.kind() != Tree::Kind::Case) {
-      ++out.groups;
-      continue;
-    }
-    ++out.casesPerFile[t.name().substr(0, t.name().find(".rsp"))];
-    if (failureOf(t)) ++out.failing;
-  }
-  return out;
-}
+using Outcome = support::KATOutcome;
+constexpr auto run = support::runKATs;
 
 // Each key size gets its ECB file (1280 records) and four records of each chained mode's file.
 std::map<std::string, int> expectedFiles(long keyBits) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <random>
 #include <stdexcept>
@@ -40,6 +41,26 @@ class ScratchVectorDir {
   fixture::DataDir data_;
   std::filesystem::path dir_;
 };
+
+// Unit cases per file (the name up to ".rsp"), how many of them fail, and the groups.
+struct KATOutcome {
+  std::map<std::string, int> casesPerFile;
+  int failing = 0;
+  std::size_t groups = 0;
+};
+
+inline KATOutcome runKATs(const std::vector<Test>& trees) {
+  KATOutcome out;
+  for (const Test& t : trees) {
+    if (t.kind() != Test::Kind::Case) {
+      ++out.groups;
+      continue;
+    }
+    ++out.casesPerFile[t.name().substr(0, t.name().find(".rsp"))];
+    if (fixture::failureOf(t)) ++out.failing;
+  }
+  return out;
+}
 
 inline bool contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;

@@ -239,14 +239,17 @@ void checkHashFile(const std::string& name) {
 
 TEST(HashEdgeVectors, KavritHMACAndTheOpenSSLDigestsReproduceEveryRecord) {
   EXPECT_EQ(namesIn(kTest / "KAT_HASH_EDGES"),
-            (std::vector<std::string>{"MD5Edges.rsp", "SHA1Edges.rsp", "SHA224Edges.rsp",
-                                      "SHA256Edges.rsp", "SHA384Edges.rsp", "SHA512Edges.rsp"}));
+            (std::vector<std::string>{"MD5Edges.rsp", "RIPEMD160Edges.rsp", "SHA1Edges.rsp",
+                                      "SHA224Edges.rsp", "SHA256Edges.rsp", "SHA384Edges.rsp",
+                                      "SHA512Edges.rsp", "SM3Edges.rsp"}));
   checkHashFile<MD5>("MD5Edges.rsp");
   checkHashFile<SHA1>("SHA1Edges.rsp");
   checkHashFile<SHA224>("SHA224Edges.rsp");
   checkHashFile<SHA256>("SHA256Edges.rsp");
   checkHashFile<SHA384>("SHA384Edges.rsp");
   checkHashFile<SHA512>("SHA512Edges.rsp");
+  checkHashFile<RIPEMD160>("RIPEMD160Edges.rsp");
+  checkHashFile<SM3>("SM3Edges.rsp");
 }
 
 // An HMAC that hashes a key of exactly one block (it should only hash longer keys) gives another

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "broken/primitive_faults.hpp"
+#include "cipher_kat_support.hpp"
 #include "kavrit/block_cipher_aead.hpp"
 #include "kavrit/hash.hpp"
 #include "kavrit/test/aead_props.hpp"
@@ -54,25 +55,12 @@ const std::string kSunscreen =
 
 ByteString bytesOf(const std::string& text) { return ByteString(text.begin(), text.end()); }
 
-// The leaves of `group` that fail, by name, under the fixed seed.
-Names failing(const Tree& group) {
-  Names out;
-  for (const Tree& leaf : leaves({group})) {
-    if (leafFailure(leaf)) out.push_back(leaf.name());
-  }
-  return out;
-}
-
+// The leaves of a group that fail, by name, under the fixed seed, and one leaf's report.
+Names failing(const Tree& group) { return propcheck::failingLeaves(group); }
 std::string failureText(const Tree& group, const std::string& name) {
-  for (const Tree& leaf : leaves({group})) {
-    if (leaf.name() == name) return leafFailure(leaf).value_or("(passed)");
-  }
-  return "(no leaf " + name + ")";
+  return propcheck::leafFailureText(group, name);
 }
-
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
+using support::contains;
 
 // ---- The from-scratch primitives against RFC 7539 and OpenSSL ----
 

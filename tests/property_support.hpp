@@ -89,6 +89,23 @@ inline std::optional<std::string> leafFailure(const Tree& leaf, std::uint64_t se
   return std::nullopt;
 }
 
+// The names of the leaves of `group` that fail under the fixed seed.
+inline std::vector<std::string> failingLeaves(const Tree& group) {
+  std::vector<std::string> out;
+  for (const Tree& leaf : leaves({group})) {
+    if (leafFailure(leaf)) out.push_back(leaf.name());
+  }
+  return out;
+}
+
+// The report of the leaf `name` of `group`, or what stands in for it.
+inline std::string leafFailureText(const Tree& group, const std::string& name) {
+  for (const Tree& leaf : leaves({group})) {
+    if (leaf.name() == name) return leafFailure(leaf).value_or("(passed)");
+  }
+  return "(no leaf " + name + ")";
+}
+
 inline std::vector<std::string> leafNames(const Tree& group) {
   std::vector<std::string> names;
   for (const Tree& leaf : leaves({group})) names.push_back(leaf.name());

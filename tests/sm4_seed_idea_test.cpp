@@ -43,25 +43,8 @@ using Trees = std::vector<Tree>;
 
 static_assert(BlockCipher<BotanIDEA>);
 
-// Unit cases per file (the name up to ".rsp"), how many fail, and the groups.
-struct Outcome {
-  std::map<std::string, int> casesPerFile;
-  int failing = 0;
-  std::size_t groups = 0;
-};
-
-Outcome run(const Trees& trees) {
-  Outcome out;
-  for (const Tree& t : trees) {
-    if (t.kind() != Tree::Kind::Case) {
-      ++out.groups;
-      continue;
-    }
-    ++out.casesPerFile[t.name().substr(0, t.name().find(".rsp"))];
-    if (failureOf(t)) ++out.failing;
-  }
-  return out;
-}
+using Outcome = support::KATOutcome;
+constexpr auto run = support::runKATs;
 
 const std::map<std::string, int> kSM4Files = {
     {"CBCSM4-e", 2}, {"CFB128SM4-e", 2}, {"CTRSM4-e", 2}, {"ECBSM4-e", 4}, {"OFBSM4-e", 2}};

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "broken_xof.hpp"
+#include "cipher_kat_support.hpp"
 #include "kavrit/hash.hpp"
 #include "kavrit/test/any_xof.hpp"
 #include "kavrit/test/hex.hpp"
@@ -29,24 +30,12 @@ using propcheck::leaves;
 using Tree = kavrit::test::Test;
 using Names = std::vector<std::string>;
 
-Names failing(const Tree& group) {
-  Names out;
-  for (const Tree& leaf : leaves({group})) {
-    if (leafFailure(leaf)) out.push_back(leaf.name());
-  }
-  return out;
-}
-
+// The leaves of a group that fail, by name, under the fixed seed, and one leaf's report.
+Names failing(const Tree& group) { return propcheck::failingLeaves(group); }
 std::string failureText(const Tree& group, const std::string& name) {
-  for (const Tree& leaf : leaves({group})) {
-    if (leaf.name() == name) return leafFailure(leaf).value_or("(passed)");
-  }
-  return "(no leaf " + name + ")";
+  return propcheck::leafFailureText(group, name);
 }
-
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
+using support::contains;
 
 ByteString oneShot(const EVP_MD* md, const ByteString& message, std::size_t n) {
   ByteString out(n);

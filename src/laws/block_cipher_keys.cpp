@@ -14,6 +14,7 @@
 #include "kavrit/rapidcheck/property.hpp"
 #include "kavrit/test/assert.hpp"
 #include "laws/drawn_bytes.hpp"
+#include "laws/drawn_keys.hpp"
 #include "laws/hash_edges.hpp"
 
 namespace kavrit::test {
@@ -28,16 +29,8 @@ std::size_t keyBytesOf(const AnyBlockCipher& cipher) {
   return static_cast<std::size_t>(bits / 8);
 }
 
-// A key of `n` bytes from the fixed pattern, shifted by `variant` so that the keys differ.
-ByteString patternedKey(std::size_t n, std::size_t variant) {
-  ByteString key = detail::fixedMessage(n + variant);
-  key.erase(key.begin(), key.begin() + static_cast<std::ptrdiff_t>(variant));
-  return key;
-}
-
-std::string keyText(const ByteString& key) {
-  return "the " + std::to_string(key.size()) + "-byte key " + toHex(key);
-}
+using detail::keyText;
+using detail::patternedKey;
 
 const AnyKey& requireKey(const std::unique_ptr<const AnyKey>& key, const ByteString& bytes) {
   if (!key) throw AssertionFailure("buildKey refuses " + keyText(bytes));

@@ -11,6 +11,7 @@
 #include "kavrit/rapidcheck/property.hpp"
 #include "kavrit/test/assert.hpp"
 #include "laws/drawn_bytes.hpp"
+#include "laws/drawn_keys.hpp"
 #include "laws/hash_edges.hpp"
 
 namespace kavrit::test {
@@ -37,16 +38,8 @@ bool declared(const std::vector<std::size_t>& lengths, std::size_t n) {
   return false;
 }
 
-// A key of `n` bytes from the fixed pattern; `variant` shifts it so that keys differ.
-ByteString patternedKey(std::size_t n, std::size_t variant) {
-  ByteString key = detail::fixedMessage(n + variant);
-  key.erase(key.begin(), key.begin() + static_cast<std::ptrdiff_t>(variant));
-  return key;
-}
-
-std::string keyText(const ByteString& key) {
-  return "the " + std::to_string(key.size()) + "-byte key " + toHex(key);
-}
+using detail::keyText;
+using detail::patternedKey;
 
 std::unique_ptr<const AnyKey> requireKey(const AnyBlockCipher& cipher, const ByteString& bytes) {
   std::unique_ptr<const AnyKey> key = cipher.buildKey(bytes);
