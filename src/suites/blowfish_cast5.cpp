@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -11,12 +10,9 @@
 #include "kavrit/test/blowfish.hpp"
 #include "kavrit/test/cast5.hpp"
 #include "kavrit/test/hex.hpp"
-#include "kavrit/test/paths.hpp"
-#include "kavrit/test/vector_directories.hpp"
 #include "laws/hash_edges.hpp"
+#include "suites/block_cipher_files.hpp"
 #include "suites/file_rules.hpp"
-#include "suites/variable_key_vectors.hpp"
-#include "vectors/known_answer.hpp"
 
 namespace kavrit::test {
 namespace {
@@ -35,21 +31,6 @@ std::optional<BlockMode> variableKeyModeOf(std::string_view name) {
     if (stem.starts_with(prefix)) return mode;
   }
   return std::nullopt;
-}
-
-void appendFileTests(std::vector<Test>& tests, const AnyBlockCipher& cipher,
-                     std::string_view directory) {
-  std::vector<std::pair<std::string, BlockMode>> files;
-  detail::forEachListedFile(getDataFileName(std::string(vectorDirectory(directory).name)), {},
-                            [&files](const std::string& path, const std::string& name) {
-                              if (const std::optional<BlockMode> mode = variableKeyModeOf(name))
-                                files.emplace_back(path, *mode);
-                            });
-  std::sort(files.begin(), files.end());
-  for (const auto& [path, mode] : files) {
-    for (Test& test : detail::blockCipherFileTests(cipher, path, mode, true))
-      tests.push_back(std::move(test));
-  }
 }
 
 // A key of `n` bytes from the fixed pattern.
@@ -116,7 +97,7 @@ std::vector<Test> variableKeySuite(const AnyBlockCipher& cipher, std::string_vie
                                    Test keyLengthLaws) {
   std::vector<Test> tests;
   if (cipher.blockSize() == 64) {
-    appendFileTests(tests, cipher, directory);
+    tests = detail::blockCipherDirectoryTests(cipher, directory, variableKeyModeOf, true);
     tests.push_back(std::move(keyLengthLaws));
   }
   for (Test& law : makeBlockCipherPropTests(cipher)) tests.push_back(std::move(law));

@@ -1,16 +1,12 @@
 #include "kavrit/test/sm4_seed_idea.hpp"
 
-#include <algorithm>
 #include <optional>
-#include <string>
 #include <string_view>
 #include <utility>
 
 #include "kavrit/test/block_cipher_props.hpp"
-#include "kavrit/test/paths.hpp"
 #include "kavrit/test/user_vectors.hpp"
-#include "kavrit/test/vector_directories.hpp"
-#include "vectors/known_answer.hpp"
+#include "suites/block_cipher_files.hpp"
 
 namespace kavrit::test {
 namespace {
@@ -33,21 +29,8 @@ std::optional<BlockMode> modeOf(std::string_view name) {
 std::vector<Test> directoryTests(const AnyBlockCipher& cipher, std::string_view directory,
                                  long blockBits) {
   std::vector<Test> tests;
-  if (cipher.blockSize() == blockBits) {
-    // The files carry their direction in their head lines, so only the mode is read from a name;
-    // sorted, so the order does not depend on the file system.
-    std::vector<std::pair<std::string, BlockMode>> files;
-    detail::forEachListedFile(getDataFileName(std::string(vectorDirectory(directory).name)), {},
-                              [&files](const std::string& path, const std::string& name) {
-                                if (const std::optional<BlockMode> mode = modeOf(name))
-                                  files.emplace_back(path, *mode);
-                              });
-    std::sort(files.begin(), files.end());
-    for (const auto& file : files) {
-      for (Test& test : makeBlockCipherKATTests(cipher, file.first, file.second))
-        tests.push_back(std::move(test));
-    }
-  }
+  if (cipher.blockSize() == blockBits)
+    tests = detail::blockCipherDirectoryTests(cipher, directory, modeOf, false);
   for (Test& law : makeBlockCipherPropTests(cipher)) tests.push_back(std::move(law));
   return tests;
 }

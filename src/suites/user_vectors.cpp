@@ -4,10 +4,12 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "kavrit/test/paths.hpp"
+#include "kavrit/test/vector_directories.hpp"
 #include "kavrit/test/vector_files.hpp"
+#include "suites/block_cipher_files.hpp"
 #include "suites/cipher_vectors.hpp"
 #include "suites/hash_vectors.hpp"
-#include "suites/variable_key_vectors.hpp"
 #include "vectors/known_answer.hpp"
 
 namespace kavrit::test {
@@ -119,6 +121,25 @@ std::vector<Test> blockCipherFileTests(const AnyBlockCipher& cipher, const std::
           detail::nistVectorTest(cipher, std::move(answer), step, {std::move(key), std::move(iv)}));
     });
   });
+  return tests;
+}
+
+std::vector<Test> blockCipherDirectoryTests(
+    const AnyBlockCipher& cipher, std::string_view directory,
+    const std::function<std::optional<BlockMode>(std::string_view name)>& modeOf,
+    bool everyKeyLength) {
+  std::vector<std::pair<std::string, BlockMode>> files;
+  forEachListedFile(getDataFileName(std::string(vectorDirectory(directory).name)), {},
+                    [&](const std::string& path, const std::string& name) {
+                      if (const std::optional<BlockMode> mode = modeOf(name))
+                        files.emplace_back(path, *mode);
+                    });
+  std::sort(files.begin(), files.end());
+  std::vector<Test> tests;
+  for (const auto& [path, mode] : files) {
+    for (Test& test : blockCipherFileTests(cipher, path, mode, everyKeyLength))
+      tests.push_back(std::move(test));
+  }
   return tests;
 }
 
